@@ -1,0 +1,20 @@
+# tesserin_test(NAME <name> SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable; its cases are registered with ctest one by one.
+# Every test runs headless and finds the shared test corpora through TESSERIN_TESTDATA.
+set(TESSERIN_TESTDATA "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Public image test corpora")
+
+function(tesserin_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE TESSERIN_TESTDATA="${TESSERIN_TESTDATA}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES
+      TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSERIN_TESTDATA=${TESSERIN_TESTDATA}")
+endfunction()
