@@ -1,0 +1,36 @@
+#include "board/BoardLayout.h"
+
+#include "board/PuzzleBoard.h"
+
+namespace board {
+
+BoardLayout LayoutForWindow(int windowWidth, int windowHeight) {
+    const int side = windowWidth > windowHeight ? windowHeight - 20 - 10 : windowWidth - 20 - 10;
+    return BoardLayout{(windowWidth - side) / 2, 10, side};
+}
+
+void ApplyLayout(PuzzleBoard& board, const BoardLayout& layout) {
+    board.left = layout.left;
+    board.top = layout.top;
+    board.width = layout.side;
+    board.height = layout.side;
+    board.Rebuild(true, true);
+}
+
+bool RunCommand(PuzzleBoard& board, int command) {
+    switch (command) {
+    case kCommandCoarser:
+        board.Coarser();
+        return true;
+    case kCommandFiner:
+        board.Finer();
+        return true;
+    case kCommandShuffle:
+        board.Shuffle();
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace board

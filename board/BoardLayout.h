@@ -1,0 +1,31 @@
+#pragma once
+// Where the view puts the board, and the three commands it forwards to it.
+
+class PuzzleBoard;
+
+namespace board {
+
+struct BoardLayout {
+    int left = 0;
+    int top = 0;
+    int side = 0;  // the board area is a side x side square
+    bool operator==(const BoardLayout&) const = default;
+};
+
+// For a view whose window rectangle is windowWidth x windowHeight: a square
+// the smaller dimension less 30 pixels, centred horizontally, 10 pixels from
+// the top. The side may come out zero or negative for a tiny window; the board
+// then draws nothing and ignores points until it grows again.
+BoardLayout LayoutForWindow(int windowWidth, int windowHeight);
+
+// Writes the layout into the board's area and rebuilds it.
+void ApplyLayout(PuzzleBoard& board, const BoardLayout& layout);
+
+inline constexpr int kCommandCoarser = 130;  // larger pieces
+inline constexpr int kCommandFiner = 131;    // smaller pieces
+inline constexpr int kCommandShuffle = 132;
+
+// Runs one of the commands above on the board; false for any other id.
+bool RunCommand(PuzzleBoard& board, int command);
+
+}  // namespace board
