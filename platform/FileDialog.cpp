@@ -1,0 +1,118 @@
+#include "platform/FileDialog.h"
+
+#include <fnmatch.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QStringList>
+#include <cctype>
+
+namespace platform {
+
+namespace {
+FileDialogHook& Hook() {
+    static FileDialogHook hook;
+    return hook;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    while (true) {
+        auto end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+std::string Trim(const std::string& text) {
+    auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+}  // namespace
+
+std::vector<FileFilter> ParseFileFilter(const std::string& filter) {
+    std::vector<FileFilter> result;
+    std::vector<std::string> parts = Split(filter, '|');
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty() && parts[i + 1].empty())
+            break;  // the closing "||"
+        FileFilter entry{parts[i], {}};
+        for (const std::string& pattern : Split(parts[i + 1], ';')) {
+            std::string trimmed = Trim(pattern);
+            if (!trimmed.empty())
+                entry.patterns.push_back(trimmed);
+        }
+        if (!entry.patterns.empty())
+            result.push_back(std::move(entry));
+    }
+    return result;
+}
+
+std::string CaseInsensitivePattern(const std::string& pattern) {
+    std::string result;
+    for (unsigned char c : pattern) {
+        if (std::isalpha(c) && c < 0x80) {
+            result += '[';
+            result += static_cast<char>(std::tolower(c));
+            result += static_cast<char>(std::toupper(c));
+            result += ']';
+        } else {
+            result += static_cast<char>(c);
+        }
+    }
+    return result;
+}
+
+bool MatchesFilter(const FileFilter& filter, const std::string& name) {
+    for (const std::string& pattern : filter.patterns) {
+        // "*.*" matches names without a dot too, as users expect of it.
+        if (pattern == "*.*" || pattern == "*")
+            return true;
+        if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::string> ShowOpenFileDialog(const OpenFileRequest& request) {
+    if (Hook())
+        return Hook()(request);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return std::nullopt;
+
+    QStringList nameFilters;
+    for (const FileFilter& entry : ParseFileFilter(request.filter)) {
+        QStringList patterns;
+        for (const std::string& pattern : entry.patterns)
+            patterns << QString::fromStdString(pattern == "*.*" ? std::string("*")
+                                                                 : CaseInsensitivePattern(pattern));
+        nameFilters << QString::fromStdString(entry.description) + " (" + patterns.join(' ') + ")";
+    }
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The patterns are spelled for either case; show only the descriptions.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (!nameFilters.isEmpty())
+        dialog.setNameFilters(nameFilters);
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    if (!request.directory.empty())
+        dialog.setDirectory(QString::fromStdString(request.directory));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+FileDialogHook SetFileDialogHook(FileDialogHook hook) {
+    FileDialogHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+}  // namespace platform

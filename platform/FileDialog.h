@@ -1,0 +1,43 @@
+#pragma once
+// The open-file dialog. The filter is the "|"-separated form: pairs of a
+// description and ";"-separated patterns, ending in "||". Patterns match
+// case-insensitively, so PHOTO.PNG shows under *.png. Tests install a hook
+// that answers instead of the dialog.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct OpenFileRequest {
+    std::string filter;
+    std::string defaultExtension;  // without the dot; may be empty
+    std::string directory;         // where the dialog starts; may be empty
+};
+
+// The chosen full path, or nothing when the user cancelled.
+std::optional<std::string> ShowOpenFileDialog(const OpenFileRequest& request);
+
+using FileDialogHook = std::function<std::optional<std::string>(const OpenFileRequest&)>;
+// Replaces the dialog; an empty hook restores it. Returns the previous hook.
+FileDialogHook SetFileDialogHook(FileDialogHook hook);
+
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;
+    bool operator==(const FileFilter&) const = default;
+};
+
+// Splits the "|"-separated form; a description without patterns is dropped.
+std::vector<FileFilter> ParseFileFilter(const std::string& filter);
+
+// A pattern whose letters match either case: "*.png" gives "*.[pP][nN][gG]".
+std::string CaseInsensitivePattern(const std::string& pattern);
+
+// True when name matches one of the filter's patterns ("*" and "?"
+// wildcards, letters of either case).
+bool MatchesFilter(const FileFilter& filter, const std::string& name);
+
+}  // namespace platform

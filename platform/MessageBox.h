@@ -1,0 +1,21 @@
+#pragma once
+// The framework's message box: modal, the application title as caption, an
+// OK button only. Tests install a hook that records the text instead.
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// The caption of every message box (the application sets it at start-up).
+void SetMessageBoxCaption(const std::string& caption);
+const std::string& MessageBoxCaption();
+
+// Shows text and waits for OK.
+void AfxMessageBox(const std::string& text);
+
+using MessageBoxHook = std::function<void(const std::string& caption, const std::string& text)>;
+// Replaces the dialog; an empty hook restores it. Returns the previous hook.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+}  // namespace platform

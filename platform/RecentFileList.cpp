@@ -1,0 +1,67 @@
+#include "platform/RecentFileList.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Profile.h"
+
+namespace platform {
+
+namespace {
+
+std::string FullPath(const std::string& path) {
+    std::error_code ec;
+    auto absolute = std::filesystem::absolute(path, ec);
+    if (ec)
+        return path;
+    return absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+RecentFileList::RecentFileList(std::string section, int size)
+    : section_(std::move(section)), size_(std::max(size, 0)) {}
+
+std::string RecentFileList::KeyName(int index) {
+    return "File" + std::to_string(index + 1);
+}
+
+void RecentFileList::Add(const std::string& path) {
+    if (path.empty() || size_ == 0)
+        return;
+    std::string full = FullPath(path);
+    entries_.erase(std::remove(entries_.begin(), entries_.end(), full), entries_.end());
+    entries_.insert(entries_.begin(), full);
+    if (static_cast<int>(entries_.size()) > size_)
+        entries_.resize(size_);
+}
+
+void RecentFileList::Remove(int index) {
+    if (index < 0 || index >= static_cast<int>(entries_.size()))
+        return;
+    entries_.erase(entries_.begin() + index);
+}
+
+void RecentFileList::ReadList(const ProfileFile& profile) {
+    entries_.clear();
+    for (int i = 0; i < size_; ++i) {
+        std::string entry = profile.GetProfileString(section_, KeyName(i), "");
+        if (entry.empty() || std::find(entries_.begin(), entries_.end(), entry) != entries_.end())
+            continue;
+        entries_.push_back(entry);
+    }
+}
+
+bool RecentFileList::WriteList(const ProfileFile& profile) const {
+    bool ok = true;
+    for (int i = 0; i < size_; ++i) {
+        if (i < static_cast<int>(entries_.size()))
+            ok = profile.WriteProfileString(section_, KeyName(i), entries_[i]) && ok;
+        else
+            ok = profile.DeleteProfileKey(section_, KeyName(i)) && ok;
+    }
+    return ok;
+}
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+#pragma once
+// The program's resource table: command ids, menu and tool bar texts, status
+// prompts and the framework's own texts. Every user-visible text lives here
+// once; code refers to the names.
+
+namespace res {
+
+// The one template: menu, accelerators, tool bar, icon and template string.
+inline constexpr int kMainResource = 128;
+// Window title, document name, new-file name, filter name, filter extension,
+// file type id, file type name.
+inline constexpr const char* kTemplateString =
+    "tesserin\n\ntesserin\n\n\ntesserin.Document\ntesserin.Document";
+
+// Framework command ids.
+inline constexpr int kIdFileNew = 57600;
+inline constexpr int kIdFileOpen = 57601;
+inline constexpr int kIdFileMruFirst = 57616;
+inline constexpr int kIdFileMruLast = 57631;
+inline constexpr int kIdAppAbout = 57664;
+inline constexpr int kIdAppExit = 57665;
+
+// The view's tool commands.
+inline constexpr int kIdCoarser = 130;  // fewer, larger pieces
+inline constexpr int kIdFiner = 131;    // more, smaller pieces
+inline constexpr int kIdShuffle = 132;
+
+// Status bar indicators.
+inline constexpr int kIdIndicatorCaps = 59137;
+inline constexpr int kIdIndicatorNum = 59138;
+inline constexpr int kIdIndicatorScroll = 59139;
+
+// Framework texts.
+inline constexpr const char* kAppTitle = "tesserin";
+inline constexpr const char* kTitleSeparator = " - ";
+inline constexpr const char* kUntitled = "無題";
+inline constexpr const char* kReady = "レディ";
+inline constexpr const char* kIndicatorCaps = "CAP";
+inline constexpr const char* kIndicatorNum = "NUM";
+inline constexpr const char* kIndicatorScroll = "SCRL";
+inline constexpr const char* kRecentFilePlaceholder = "最近使ったﾌｧｲﾙ";
+inline constexpr const char* kFileOpenFailed = "ファイルを開けませんでした。";
+inline constexpr const char* kAllFilesFilter = "すべてのファイル (*.*)|*.*||";
+
+// Settings file.
+inline constexpr const char* kSettingsFileName = "tesserin.ini";
+inline constexpr const char* kSettingsSection = "Settings";
+inline constexpr const char* kRecentFileSection = "Recent File List";
+inline constexpr int kRecentFileCount = 4;
+
+// Menus. The labels of 130 and 131 say the reverse of what the commands do;
+// the players know them that way.
+inline constexpr const char* kMenuFile = "ファイル(&F)";
+inline constexpr const char* kMenuTools = "ツール(&T)";
+inline constexpr const char* kMenuHelp = "ヘルプ(&H)";
+inline constexpr const char* kItemFileNew = "数字";
+inline constexpr const char* kItemFileOpen = "画像を開く...\tCtrl+O(&O)";
+inline constexpr const char* kItemAppExit = "アプリケーションの終了(&X)";
+inline constexpr const char* kItemCoarser = "細かく";
+inline constexpr const char* kItemFiner = "荒く";
+inline constexpr const char* kItemShuffle = "シャッフル(&S)";
+inline constexpr const char* kItemAppAbout = "バージョン情報 tesserin(&A)...";
+
+// Status prompts.
+inline constexpr const char* kPromptFileNew = "新規にファイルを作成";
+inline constexpr const char* kPromptFileOpen = "既存の画像を開く";
+inline constexpr const char* kPromptFileMru = "指定のファイルを開く";
+inline constexpr const char* kPromptAppExit = "アプリケーションを終了し、ファイルの保存を指示\\終了";
+inline constexpr const char* kPromptCoarser = "ピースを細かくします";
+inline constexpr const char* kPromptFiner = "ピースを荒くします";
+inline constexpr const char* kPromptShuffle = "シャッフルします";
+inline constexpr const char* kPromptAppAbout = "プログラム情報、バージョン、著作権を表示します。";
+
+// Tool bar tooltips.
+inline constexpr const char* kTipCoarser = "細かく";
+inline constexpr const char* kTipFiner = "荒く";
+inline constexpr const char* kTipShuffle = "シャッフル";
+inline constexpr const char* kTipAppAbout = "バージョン情報";
+
+}  // namespace res
