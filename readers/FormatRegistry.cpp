@@ -1,0 +1,53 @@
+#include "readers/FormatRegistry.h"
+
+#include "image/Image.h"
+#include "readers/BmpReader.h"
+#include "readers/PngReader.h"
+#include "readers/Texts.h"
+
+BmpFormat::BmpFormat() : ImageFormat({"bmp"}, texts::kBmpDescription) {}
+std::unique_ptr<ImageReader> BmpFormat::create_reader() const { return std::make_unique<BmpReader>(); }
+
+PngFormat::PngFormat() : ImageFormat({"png"}, texts::kPngDescription) {}
+std::unique_ptr<ImageReader> PngFormat::create_reader() const { return std::make_unique<PngReader>(); }
+
+void FormatRegistry::add(std::unique_ptr<ImageFormat> format) {
+    if (format) formats_.push_back(std::move(format));
+}
+
+const ImageFormat& FormatRegistry::find(const std::string& extension) const {
+    // Only A to Z change: a locale must not touch the bytes of multi-byte text.
+    std::string lower = extension;
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    for (const auto& format : formats_) {
+        for (const auto& ext : format->extensions()) {
+            if (ext == lower) return *format;
+        }
+    }
+    throw Image::not_support(messages::kUnsupportedFileFormat);
+}
+
+namespace {
+
+std::string patterns(const std::vector<std::string>& extensions, std::string joined = {}) {
+    for (const auto& ext : extensions) {
+        if (!joined.empty()) joined += ';';
+        joined += "*." + ext;
+    }
+    return joined;
+}
+
+}  // namespace
+
+std::string FormatRegistry::filter() const {
+    std::string all;
+    for (const auto& format : formats_) all = patterns(format->extensions(), all);
+    std::string result = std::string(texts::kImageFiles) + "|" + all + "|";
+    for (const auto& format : formats_) {
+        const std::string own = patterns(format->extensions());
+        result += format->description() + texts::kFileSuffix + own + ")|" + own + "|";
+    }
+    return result + "|";
+}

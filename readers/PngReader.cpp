@@ -1,0 +1,251 @@
+#include "readers/PngReader.h"
+
+#include <algorithm>
+#include <csetjmp>
+
+namespace {
+
+// libpng's errors come back to the error return; its messages are never shown.
+[[noreturn]] void on_error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void on_warning(png_structp, png_const_charp) {}
+
+// Value over background with 8-bit alpha, rounded to the nearest: an opaque
+// pixel keeps its value and a clear one takes the background exactly.
+inline std::uint8_t blend(int value, int alpha, int background) {
+    return static_cast<std::uint8_t>((value * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+struct BitCountRow {
+    int depth;
+    int color_type;
+    int bits;
+};
+
+constexpr BitCountRow kBitCounts[] = {
+    {1, PNG_COLOR_TYPE_PALETTE, 1},     {2, PNG_COLOR_TYPE_PALETTE, 2},
+    {4, PNG_COLOR_TYPE_PALETTE, 4},     {8, PNG_COLOR_TYPE_PALETTE, 8},
+    {1, PNG_COLOR_TYPE_GRAY, 1},        {2, PNG_COLOR_TYPE_GRAY, 2},
+    {4, PNG_COLOR_TYPE_GRAY, 4},        {8, PNG_COLOR_TYPE_GRAY, 8},
+    {16, PNG_COLOR_TYPE_GRAY, 8},       {8, PNG_COLOR_TYPE_RGB, 24},
+    {16, PNG_COLOR_TYPE_RGB, 24},       {8, PNG_COLOR_TYPE_RGB_ALPHA, 24},
+    {16, PNG_COLOR_TYPE_RGB_ALPHA, 24}, {8, PNG_COLOR_TYPE_GRAY_ALPHA, 24},
+    {16, PNG_COLOR_TYPE_GRAY_ALPHA, 24},
+};
+
+}  // namespace
+
+PngReader::~PngReader() { destroy(); }
+
+void PngReader::destroy() {
+    if (png_) png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
+    png_ = nullptr;
+    info_ = nullptr;
+    rows_.reset();
+    blended_.reset();
+}
+
+void PngReader::read(Image& image, std::istream& in) {
+    image_ = &image;
+    try {
+        image.clear();
+        image.init_header();
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
+        if (!png_) throw exec_error(messages::kExecError);
+        info_ = png_create_info_struct(png_);
+        if (!info_) throw exec_error(messages::kExecError);
+        if (!decode(in)) throw Image::format_error();
+        destroy();
+    } catch (const myexception&) {
+        destroy();
+        image.clear();
+        throw;
+    }
+}
+
+bool PngReader::decode(std::istream& in) {
+    // Nothing with a destructor may be alive in any frame that libpng's
+    // error return jumps over: the buffers are members for that reason.
+    if (setjmp(png_jmpbuf(png_))) return false;
+    decode_steps(in);
+    return true;
+}
+
+void PngReader::decode_steps(std::istream& in) {
+    Image& image = *image_;
+    png_set_read_fn(png_, &in, read_callback);
+    png_read_info(png_, info_);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    png_get_IHDR(png_, info_, &width, &height, &bit_depth_, &color_type_, &interlace_type_, nullptr, nullptr);
+    image.set_width(static_cast<int>(width));
+    image.set_height(static_cast<int>(height));
+    setup_transforms();
+    const int bits = image_bit_count();
+    if (bits == 0) throw Image::format_error();
+    image.set_bit_count(bits);
+    read_palette();
+    image.create();
+    find_background();
+    read_rows();
+    png_read_end(png_, info_);
+}
+
+void PngReader::read_callback(png_structp png, png_bytep data, std::size_t length) {
+    auto* in = static_cast<std::istream*>(png_get_io_ptr(png));
+    bool complete = false;
+    if (in) {
+        try {
+            in->read(reinterpret_cast<char*>(data), static_cast<std::streamsize>(length));
+            complete = static_cast<std::size_t>(in->gcount()) == length;
+        } catch (...) {
+            complete = false;
+        }
+    }
+    // A short read ends the decoding at once rather than feeding libpng
+    // bytes that were never read.
+    if (!complete) png_error(png, "read error");
+}
+
+int PngReader::image_bit_count() const {
+    for (const BitCountRow& row : kBitCounts) {
+        if (row.depth == bit_depth_ && row.color_type == color_type_) return row.bits;
+    }
+    return 0;
+}
+
+void PngReader::setup_transforms() {
+    if (bit_depth_ == 16) png_set_strip_16(png_);
+    if (bit_depth_ < 8) png_set_packing(png_);
+    if (color_type_ == PNG_COLOR_TYPE_RGB || color_type_ == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(png_);
+    passes_ = png_set_interlace_handling(png_);
+    png_read_update_info(png_, info_);
+}
+
+void PngReader::read_palette() {
+    Image& image = *image_;
+    png_colorp palette = nullptr;
+    int entries = 0;
+    if (png_get_PLTE(png_, info_, &palette, &entries) & PNG_INFO_PLTE) {
+        for (int i = 0; i < entries; ++i) {
+            image.set_palette_color(i, Color(palette[i].red, palette[i].green, palette[i].blue));
+        }
+        return;
+    }
+    if (color_type_ == PNG_COLOR_TYPE_GRAY && image.bit_count() < 24) image.set_grayscale(true);
+}
+
+void PngReader::find_background() {
+    background_[0] = background_[1] = background_[2] = 255;
+    png_color_16p bkgd = nullptr;
+    if (!(png_get_bKGD(png_, info_, &bkgd) & PNG_INFO_bKGD) || !bkgd) return;
+    // Samples are stored at the file's depth; the rows are at 8 bits, so the
+    // background is taken down the same way.
+    const int shift = bit_depth_ == 16 ? 8 : 0;
+    auto level = [shift](int sample) { return static_cast<std::uint8_t>(std::min(sample >> shift, 255)); };
+    if (color_type_ == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        background_[0] = background_[1] = background_[2] = level(bkgd->gray);
+    } else {
+        background_[0] = level(bkgd->blue);
+        background_[1] = level(bkgd->green);
+        background_[2] = level(bkgd->red);
+    }
+}
+
+void PngReader::read_rows() {
+    Image& image = *image_;
+    const std::size_t row_bytes = png_get_rowbytes(png_, info_);
+    const int height = image.height();
+    const int bits = image.bit_count();
+
+    const bool stored_layout =
+        color_type_ == PNG_COLOR_TYPE_RGB ||
+        ((color_type_ == PNG_COLOR_TYPE_GRAY || color_type_ == PNG_COLOR_TYPE_PALETTE) && bits == 8);
+    if (!per_pixel_ && stored_layout && row_bytes <= static_cast<std::size_t>(image.stride())) {
+        for (int pass = 0; pass < passes_; ++pass) {
+            for (int y = 0; y < height; ++y) png_read_row(png_, image.scanline(y), nullptr);
+        }
+        return;
+    }
+
+    blended_.reset(new std::uint8_t[3 * static_cast<std::size_t>(image.width())]);
+    if (!per_pixel_ && passes_ == 1) {
+        rows_.reset(new std::uint8_t[row_bytes]());
+        for (int y = 0; y < height; ++y) {
+            png_read_row(png_, rows_.get(), nullptr);
+            convert_row(y, rows_.get());
+        }
+    } else {
+        // Interlaced passes fill the rows a few pixels at a time.
+        rows_.reset(new std::uint8_t[row_bytes * static_cast<std::size_t>(height)]());
+        for (int pass = 0; pass < passes_; ++pass) {
+            for (int y = 0; y < height; ++y) png_read_row(png_, rows_.get() + row_bytes * y, nullptr);
+        }
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* row = rows_.get() + row_bytes * y;
+            if (per_pixel_) {
+                convert_pixels(y, row);
+            } else {
+                convert_row(y, row);
+            }
+        }
+    }
+    rows_.reset();
+    blended_.reset();
+}
+
+void PngReader::convert_row(int y, const std::uint8_t* row) {
+    Image& image = *image_;
+    const int width = image.width();
+    if (image.bit_count() < 24) {
+        image.set_index_row(y, row);
+        return;
+    }
+    if (color_type_ == PNG_COLOR_TYPE_RGB) {
+        image.set_color_row(y, row);
+        return;
+    }
+    std::uint8_t* out = blended_.get();
+    if (color_type_ == PNG_COLOR_TYPE_RGB_ALPHA) {
+        for (int x = 0; x < width; ++x, row += 4, out += 3) {
+            const int a = row[3];
+            out[0] = blend(row[0], a, background_[0]);
+            out[1] = blend(row[1], a, background_[1]);
+            out[2] = blend(row[2], a, background_[2]);
+        }
+    } else {
+        for (int x = 0; x < width; ++x, row += 2, out += 3) {
+            const int a = row[1];
+            out[0] = blend(row[0], a, background_[0]);
+            out[1] = blend(row[0], a, background_[1]);
+            out[2] = blend(row[0], a, background_[2]);
+        }
+    }
+    image.set_color_row(y, blended_.get());
+}
+
+void PngReader::convert_pixels(int y, const std::uint8_t* row) {
+    Image& image = *image_;
+    const int width = image.width();
+    for (int x = 0; x < width; ++x) {
+        if (image.bit_count() < 24) {
+            image.set_index(Point(x, y), row[x], true);
+        } else if (color_type_ == PNG_COLOR_TYPE_RGB) {
+            const std::uint8_t* px = row + 3 * x;
+            image.set_color(Point(x, y), Color(px[2], px[1], px[0]), true);
+        } else if (color_type_ == PNG_COLOR_TYPE_RGB_ALPHA) {
+            const std::uint8_t* px = row + 4 * x;
+            const int a = px[3];
+            image.set_color(Point(x, y),
+                            Color(blend(px[2], a, background_[2]), blend(px[1], a, background_[1]),
+                                  blend(px[0], a, background_[0])),
+                            true);
+        } else {
+            const std::uint8_t* px = row + 2 * x;
+            const int a = px[1];
+            image.set_color(Point(x, y),
+                            Color(blend(px[0], a, background_[2]), blend(px[0], a, background_[1]),
+                                  blend(px[0], a, background_[0])),
+                            true);
+        }
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Reads PNG files with libpng. Palette and grey files become indexed images of
+// their own bit depth (16-bit grey becomes 8 bits); truecolour files become
+// 24-bit images; files with alpha are blended over their background colour
+// (white when they name none). Transparency chunks and gamma are not applied.
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <memory>
+
+#include <png.h>
+
+#include "image/Image.h"
+#include "readers/ImageReader.h"
+
+class PngReader final : public ImageReader {
+public:
+    // With per_pixel true the pixels go through one strict pixel write each,
+    // from a buffer holding every row; otherwise whole rows are written, and
+    // where the decoded row already is the stored row libpng decodes straight
+    // into the pixel memory. Both give the same image, byte for byte.
+    explicit PngReader(bool per_pixel = false) : per_pixel_(per_pixel) {}
+    ~PngReader() override;
+
+    void read(Image& image, std::istream& in) override;
+
+    virtual int image_bit_count() const;
+    virtual void setup_transforms();
+    virtual void read_rows();
+    virtual void read_palette();
+
+    static void read_callback(png_structp png, png_bytep data, std::size_t length);
+
+private:
+    // Runs the libpng part of the read under its error return; false when
+    // libpng reported an error. Errors of the image are thrown as they are.
+    bool decode(std::istream& in);
+    void decode_steps(std::istream& in);
+    void find_background();
+    void convert_row(int y, const std::uint8_t* row);
+    void convert_pixels(int y, const std::uint8_t* row);
+    void destroy();
+
+    Image* image_ = nullptr;
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+    int bit_depth_ = 0;
+    int color_type_ = 0;
+    int interlace_type_ = 0;
+    int passes_ = 1;
+
+    bool per_pixel_;
+    // Working buffers live in the reader: libpng's error return skips every
+    // frame between the error and the return point.
+    std::unique_ptr<std::uint8_t[]> rows_;
+    std::unique_ptr<std::uint8_t[]> blended_;
+    std::uint8_t background_[3] = {255, 255, 255};  // blue, green, red
+};

@@ -1,0 +1,9 @@
+#pragma once
+// The open dialog's texts for the format filter.
+
+namespace texts {
+inline constexpr const char* kImageFiles = "イメージファイル";
+inline constexpr const char* kFileSuffix = " ファイル(";
+inline constexpr const char* kBmpDescription = "DIB";
+inline constexpr const char* kPngDescription = "PNG";
+}  // namespace texts
