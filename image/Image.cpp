@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 long long ipow(long long base, int exp) {
     if (exp < 0) {
@@ -40,6 +41,23 @@ Image::Image(const Image& source) { assign(source); }
 
 Image& Image::operator=(const Image& source) {
     assign(source);
+    return *this;
+}
+
+Image::Image(Image&& source) noexcept
+    : header_(std::move(source.header_)),
+      bitmap_(std::move(source.bitmap_)),
+      stride_(std::exchange(source.stride_, 0)),
+      grayscale_(std::exchange(source.grayscale_, false)) {}
+
+Image& Image::operator=(Image&& source) noexcept {
+    if (&source != this) {
+        release_bitmap();
+        bitmap_ = std::move(source.bitmap_);
+        header_ = std::move(source.header_);
+        stride_ = std::exchange(source.stride_, 0);
+        grayscale_ = std::exchange(source.grayscale_, false);
+    }
     return *this;
 }
 

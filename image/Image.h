@@ -65,6 +65,9 @@ public:
     Image() = default;
     Image(const Image& source);
     Image& operator=(const Image& source);
+    // Moving hands the header and pixel memory over; the source is left empty.
+    Image(Image&& source) noexcept;
+    Image& operator=(Image&& source) noexcept;
     virtual ~Image();
 
     virtual void clear();
