@@ -1,0 +1,125 @@
+#include "platform/FontCache.h"
+
+#include <QFontInfo>
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/GuiApplication.h"
+
+namespace platform {
+namespace {
+
+// Request values as CreateFontA takes them.
+constexpr int kFixedPitch = 1;
+constexpr int kFamilyRoman = 0x10;
+constexpr int kFamilySwiss = 0x20;
+constexpr int kFamilyModern = 0x30;
+constexpr int kFamilyScript = 0x40;
+constexpr int kFamilyDecorative = 0x50;
+constexpr int kNonAntialiasedQuality = 3;
+
+// Height 0 asks for the default size.
+constexpr int kDefaultCellHeight = 16;
+// Far beyond any window; keeps a silly request from rendering giant glyphs.
+constexpr int kMaxPixelSize = 4096;
+// Distinct requests come from distinct cell sizes; a resize drag makes many.
+constexpr std::size_t kMaxCached = 256;
+
+struct FontHash {
+    std::size_t operator()(const Font& f) const {
+        std::size_t h = std::hash<std::string>{}(f.face);
+        for (int v : {f.height, f.width, f.escapement, f.orientation, f.weight, int(f.italic),
+                      int(f.underline), int(f.strikeOut), f.charSet, f.outPrecision,
+                      f.clipPrecision, f.quality, f.pitchAndFamily}) {
+            h = h * 1000003u ^ std::hash<int>{}(v);
+        }
+        return h;
+    }
+};
+
+QFont BaseFont(const Font& request) {
+    QFont font;
+    if (!request.face.empty()) {
+        font.setFamily(QString::fromUtf8(request.face.data(), qsizetype(request.face.size())));
+    }
+    switch (request.pitchAndFamily & 0xF0) {
+        case kFamilyRoman: font.setStyleHint(QFont::Serif); break;
+        case kFamilySwiss: font.setStyleHint(QFont::SansSerif); break;
+        case kFamilyModern: font.setStyleHint(QFont::Monospace); break;
+        case kFamilyScript: font.setStyleHint(QFont::Cursive); break;
+        case kFamilyDecorative: font.setStyleHint(QFont::Decorative); break;
+        default: break;
+    }
+    // A named face wins over the pitch: the fixed-pitch hint would otherwise
+    // let a monospaced face replace a proportional one that was asked for.
+    if (request.face.empty() && (request.pitchAndFamily & 3) == kFixedPitch) {
+        font.setStyleHint(QFont::Monospace);
+        font.setFixedPitch(true);
+    }
+    const int weight = request.weight <= 0 ? 400 : std::min(request.weight, 1000);
+    font.setWeight(QFont::Weight(weight));
+    font.setItalic(request.italic);
+    font.setUnderline(request.underline);
+    font.setStrikeOut(request.strikeOut);
+    // Pixels on a surface, not a panel: grey-level edges only.
+    font.setStyleStrategy(request.quality == kNonAntialiasedQuality ? QFont::NoAntialias
+                                                                  : QFont::NoSubpixelAntialias);
+    return font;
+}
+
+int CellHeight(QFont font, int pixelSize) {
+    font.setPixelSize(pixelSize);
+    QFontMetrics m(font);
+    return m.ascent() + m.descent();
+}
+
+// The largest pixel size whose ascent + descent does not exceed the cell
+// height; the cell height grows with the size but not strictly (hinting).
+int PixelSizeForCell(const QFont& font, int cell) {
+    const int reference = 100;
+    const int referenceCell = std::max(1, CellHeight(font, reference));
+    int size = std::clamp(int(std::int64_t(cell) * reference / referenceCell), 1, kMaxPixelSize);
+    while (size > 1 && CellHeight(font, size) > cell) --size;
+    while (size < kMaxPixelSize && CellHeight(font, size + 1) <= cell) ++size;
+    return size;
+}
+
+std::shared_ptr<const ResolvedFont> Resolve(const Font& request) {
+    QFont font = BaseFont(request);
+    int pixelSize;
+    if (request.height < 0) {
+        pixelSize = request.height < -kMaxPixelSize ? kMaxPixelSize : -request.height;
+    } else {
+        pixelSize = PixelSizeForCell(font, request.height == 0 ? kDefaultCellHeight
+                                                               : std::min(request.height, 2 * kMaxPixelSize));
+    }
+    font.setPixelSize(pixelSize);
+    if (request.width > 0) {
+        // The width asked for is the average character width.
+        const int average = QFontMetrics(font).averageCharWidth();
+        if (average > 0) font.setStretch(std::clamp(request.width * 100 / average, 1, 4000));
+    }
+    QFontMetrics metrics(font);
+    return std::make_shared<const ResolvedFont>(ResolvedFont{
+        font, metrics, metrics.ascent(), metrics.descent(), request.quality != kNonAntialiasedQuality,
+        request.escapement % 3600});
+}
+
+}  // namespace
+
+std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request) {
+    static std::mutex mutex;
+    // Never destroyed: Qt's font database may be gone before static destructors run.
+    static auto& cache = *new std::unordered_map<Font, std::shared_ptr<const ResolvedFont>, FontHash>;
+    std::lock_guard guard(mutex);
+    if (auto it = cache.find(request); it != cache.end()) return it->second;
+    EnsureGuiApplication();
+    if (cache.size() >= kMaxCached) cache.clear();  // contexts keep their own copies
+    auto resolved = Resolve(request);
+    cache.emplace(request, resolved);
+    return resolved;
+}
+
+}  // namespace platform

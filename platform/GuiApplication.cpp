@@ -1,0 +1,24 @@
+#include "platform/GuiApplication.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+namespace platform {
+
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    const bool hasDisplay = std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr && !hasDisplay) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    // QApplication keeps references to argc and argv for its whole life.
+    static int argc = 1;
+    static char name[] = "tesserin";
+    static char* argv[] = {name, nullptr};
+    // Kept until exit on purpose: destroying it among static destructors
+    // would run after parts of Qt are already gone.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
+}  // namespace platform

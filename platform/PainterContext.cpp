@@ -1,0 +1,161 @@
+#include "platform/PainterContext.h"
+
+#include <QPainter>
+#include <QString>
+#include <QTransform>
+#include <algorithm>
+
+#include "platform/FontCache.h"
+
+namespace platform {
+namespace {
+
+// The background colour of opaque text: a fresh context's default.
+constexpr Rgb kOpaqueBackground{255, 255, 255};
+
+QRgb ToQRgb(Rgb c) { return qRgb(c.red, c.green, c.blue); }
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+int Clamp(std::int64_t v, int lo, int hi) { return int(std::clamp<std::int64_t>(v, lo, hi)); }
+
+}  // namespace
+
+PainterContext::PainterContext(std::shared_ptr<QImage> surface, TouchObserver observer)
+    : surface_(std::move(surface)), observer_(std::move(observer)) {
+    if (surface_ && !surface_->isNull()) drawable_.push_back(surface_->rect());
+    SelectFont(Font{});
+}
+
+PainterContext::~PainterContext() {
+    if (onRelease_) onRelease_();
+}
+
+void PainterContext::SetClip(const QRegion& clip) {
+    clipped_ = true;
+    clip_ = surface_ && !surface_->isNull() ? clip.intersected(surface_->rect()) : QRegion();
+    drawable_.assign(clip_.begin(), clip_.end());
+}
+
+void PainterContext::SetReleaseHandler(std::function<void()> handler) { onRelease_ = std::move(handler); }
+
+template <typename Fn>
+void PainterContext::ForEachDrawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                                     Fn&& fn) {
+    if (left >= right || top >= bottom) return;
+    for (const QRect& d : drawable_) {
+        // Clamping to the piece first keeps huge coordinates from overflowing.
+        const int l = Clamp(left, d.left(), d.right() + 1);
+        const int r = Clamp(right, d.left(), d.right() + 1);
+        const int t = Clamp(top, d.top(), d.bottom() + 1);
+        const int b = Clamp(bottom, d.top(), d.bottom() + 1);
+        if (l < r && t < b) fn(QRect(l, t, r - l, b - t));
+    }
+}
+
+void PainterContext::Touched(const QRect& r) {
+    if (observer_ && !r.isEmpty()) observer_(r);
+}
+
+void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Rgb colour) {
+    const QRgb pixel = ToQRgb(colour);
+    ForEachDrawable(left, top, right, bottom, [&](const QRect& r) {
+        uchar* bits = surface_->bits();
+        const qsizetype stride = surface_->bytesPerLine();
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::fill(row + r.left(), row + r.right() + 1, pixel);
+        }
+        Touched(r);
+    });
+}
+
+void PainterContext::FillRect(int left, int top, int right, int bottom, Rgb colour) {
+    Fill(left, top, right, bottom, colour);
+}
+
+void PainterContext::Draw3dRect(int x, int y, int cx, int cy, Rgb topLeft, Rgb bottomRight) {
+    if (cx <= 0 || cy <= 0) return;
+    const std::int64_t l = x, t = y, r = std::int64_t(x) + cx, b = std::int64_t(y) + cy;
+    Fill(l, t, r - 1, t + 1, topLeft);      // top edge, short of the right corner
+    Fill(l, t, l + 1, b - 1, topLeft);      // left edge, short of the bottom corner
+    Fill(r - 1, t, r, b, bottomRight);      // right edge in full
+    Fill(l, b - 1, r, b, bottomRight);      // bottom edge in full
+}
+
+void PainterContext::SelectFont(const Font& font) { font_ = ResolveFont(font); }
+
+void PainterContext::SetBkMode(BkMode mode) { bkMode_ = mode; }
+
+void PainterContext::SetTextColor(Rgb colour) { textColour_ = colour; }
+
+TextExtent PainterContext::GetTextExtent(std::string_view text) {
+    return TextExtent{font_->metrics.horizontalAdvance(FromUtf8(text)), font_->ascent + font_->descent};
+}
+
+void PainterContext::TextOut(int x, int y, std::string_view text) {
+    if (drawable_.empty() || text.empty()) return;
+    const QString qtext = FromUtf8(text);
+    const int advance = font_->metrics.horizontalAdvance(qtext);
+    const int cell = font_->ascent + font_->descent;
+    // Text turned by the escapement turns about the cell's top-left corner.
+    QTransform turn;
+    turn.translate(x, y);
+    turn.rotate(-font_->escapement / 10.0);
+
+    const bool opaque = bkMode_ == BkMode::Opaque;
+    if (opaque && font_->escapement == 0) {
+        Fill(x, y, std::int64_t(x) + advance, std::int64_t(y) + cell, kOpaqueBackground);
+    }
+    QPainter painter(surface_.get());
+    if (clipped_) painter.setClipRegion(clip_);
+    painter.setTransform(turn);
+    if (opaque && font_->escapement != 0) {
+        painter.fillRect(QRect(0, 0, advance, cell), QColor(ToQRgb(kOpaqueBackground)));
+    }
+    painter.setRenderHint(QPainter::TextAntialiasing, font_->antialiased);
+    painter.setFont(font_->font);
+    painter.setPen(QColor(textColour_.red, textColour_.green, textColour_.blue));
+    painter.drawText(QPoint(0, font_->ascent), qtext);
+    painter.end();
+
+    if (observer_) {
+        // Glyphs may overhang their advance box (italics, wide serifs).
+        QRect ink = font_->metrics.boundingRect(qtext).translated(0, font_->ascent);
+        QRect box = turn.mapRect(ink.united(QRect(0, 0, advance, cell)).adjusted(-1, -1, 1, 1))
+                        .intersected(surface_->rect());
+        if (clipped_) box = clip_.intersected(box).boundingRect();
+        Touched(box);
+    }
+}
+
+void PainterContext::BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) {
+    if (source.bits == nullptr || source.width <= 0 || source.height <= 0 ||
+        source.stride < std::int64_t(source.width) * 3 || w <= 0 || h <= 0) {
+        return;
+    }
+    // Only source pixels that exist are copied.
+    std::int64_t left = x, top = y, right = std::int64_t(x) + w, bottom = std::int64_t(y) + h;
+    left = std::max(left, std::int64_t(x) - sx);
+    top = std::max(top, std::int64_t(y) - sy);
+    right = std::min(right, std::int64_t(x) - sx + source.width);
+    bottom = std::min(bottom, std::int64_t(y) - sy + source.height);
+    ForEachDrawable(left, top, right, bottom, [&](const QRect& r) {
+        uchar* bits = surface_->bits();
+        const qsizetype stride = surface_->bytesPerLine();
+        for (int dy = r.top(); dy <= r.bottom(); ++dy) {
+            const std::int64_t py = std::int64_t(dy) - y + sy;  // picture row, y downward
+            const std::uint8_t* src = source.bits + (source.height - 1 - py) * std::int64_t(source.stride) +
+                                      (std::int64_t(r.left()) - x + sx) * 3;
+            auto* row = reinterpret_cast<QRgb*>(bits + dy * stride);
+            for (int dx = r.left(); dx <= r.right(); ++dx, src += 3) {
+                row[dx] = qRgb(src[2], src[1], src[0]);
+            }
+        }
+        Touched(r);
+    });
+}
+
+}  // namespace platform

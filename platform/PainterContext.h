@@ -1,0 +1,61 @@
+#pragma once
+// The drawing context over a QImage surface (Qt header: platform/ and shell/
+// only). Used for off-screen surfaces and for windows alike.
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/DeviceContext.h"
+
+namespace platform {
+
+struct ResolvedFont;
+
+class PainterContext final : public DeviceContext {
+public:
+    // Called with a box around every change the context makes.
+    using TouchObserver = std::function<void(const QRect&)>;
+
+    // Draws into *surface (an RGB32 image), which it keeps alive.
+    explicit PainterContext(std::shared_ptr<QImage> surface, TouchObserver observer = {});
+    ~PainterContext() override;
+    PainterContext(const PainterContext&) = delete;
+    PainterContext& operator=(const PainterContext&) = delete;
+
+    // Nothing outside the region changes from now on.
+    void SetClip(const QRegion& clip);
+    // Run when the context is destroyed (a window's ReleaseDC).
+    void SetReleaseHandler(std::function<void()> handler);
+
+    void FillRect(int left, int top, int right, int bottom, Rgb colour) override;
+    void Draw3dRect(int x, int y, int cx, int cy, Rgb topLeft, Rgb bottomRight) override;
+    void SelectFont(const Font& font) override;
+    void SetBkMode(BkMode mode) override;
+    void SetTextColor(Rgb colour) override;
+    void TextOut(int x, int y, std::string_view text) override;
+    TextExtent GetTextExtent(std::string_view text) override;
+    void BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) override;
+
+private:
+    // The pieces of r that may be drawn: inside the surface and the clip.
+    template <typename Fn>
+    void ForEachDrawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Fn&& fn);
+    void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Rgb colour);
+    void Touched(const QRect& r);
+
+    std::shared_ptr<QImage> surface_;
+    TouchObserver observer_;
+    std::function<void()> onRelease_;
+    bool clipped_ = false;
+    QRegion clip_;
+    std::vector<QRect> drawable_;  // surface bounds, cut by the clip
+    std::shared_ptr<const ResolvedFont> font_;
+    BkMode bkMode_ = BkMode::Opaque;
+    Rgb textColour_{0, 0, 0};
+};
+
+}  // namespace platform

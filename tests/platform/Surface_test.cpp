@@ -1,0 +1,380 @@
+#include "platform/Surface.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QImage>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "platform/FontCache.h"
+#include "platform/PainterContext.h"
+
+namespace {
+
+using platform::Rgb;
+
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBlue{30, 30, 230};
+constexpr Rgb kGrey{128, 128, 128};
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kBackground{46, 70, 161};
+constexpr Rgb kInk{0, 0, 60};
+
+// The font a 100-pixel piece asks for.
+platform::Font PieceFont(int height) {
+    platform::Font f;
+    f.height = height;
+    f.weight = 700;
+    f.charSet = 128;
+    f.outPrecision = 2;
+    f.clipPrecision = 1;
+    f.pitchAndFamily = 1;
+    f.face = "Times New Roman";
+    return f;
+}
+
+struct Box {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;  // exclusive right/bottom
+    bool Empty() const { return left >= right; }
+};
+
+// The bounding box of pixels that differ from the background.
+Box InkBox(const platform::Surface& s, Rgb background) {
+    Box b;
+    for (int y = 0; y < s.Height(); ++y) {
+        for (int x = 0; x < s.Width(); ++x) {
+            if (s.Pixel(x, y) == background) continue;
+            b.left = std::min(b.left, x);
+            b.top = std::min(b.top, y);
+            b.right = std::max(b.right, x + 1);
+            b.bottom = std::max(b.bottom, y + 1);
+        }
+    }
+    return b;
+}
+
+int CellHeightAt(QFont font, int pixelSize) {
+    font.setPixelSize(pixelSize);
+    QFontMetrics m(font);
+    return m.ascent() + m.descent();
+}
+
+TEST(SurfaceContext, FillRectIsPixelExact) {
+    platform::Surface s(10, 10, kWhite);
+    auto dc = s.Context();
+    dc->FillRect(2, 3, 5, 7, kBlue);
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 10; ++x) {
+            const bool inside = x >= 2 && x < 5 && y >= 3 && y < 7;
+            ASSERT_EQ(s.Pixel(x, y), inside ? kBlue : kWhite) << x << "," << y;
+        }
+    }
+}
+
+TEST(SurfaceContext, FillRectIgnoresEmptyAndClipsHugeRectangles) {
+    platform::Surface s(6, 4, kWhite);
+    auto dc = s.Context();
+    dc->FillRect(3, 1, 3, 4, kBlue);  // zero width
+    dc->FillRect(5, 1, 2, 4, kBlue);  // right before left
+    EXPECT_TRUE(InkBox(s, kWhite).Empty());
+    dc->FillRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kBlue);
+    EXPECT_EQ(s.Pixel(0, 0), kBlue);
+    EXPECT_EQ(s.Pixel(5, 3), kBlue);
+    dc->FillRect(-10, -10, 1, 1, kBlack);
+    EXPECT_EQ(s.Pixel(0, 0), kBlack);
+    EXPECT_EQ(s.Pixel(1, 0), kBlue);
+}
+
+TEST(SurfaceContext, Draw3dRectEdgesAndCorners) {
+    // A cell of 6 x 5 framed as the board does: box (1, 1) of 5 x 4.
+    platform::Surface s(8, 7, kWhite);
+    auto dc = s.Context();
+    dc->Draw3dRect(1, 1, 5, 4, kGrey, kBlack);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            Rgb want = kWhite;
+            if ((y == 1 && x >= 1 && x <= 4) || (x == 1 && y >= 1 && y <= 3)) want = kGrey;
+            if ((x == 5 && y >= 1 && y <= 4) || (y == 4 && x >= 1 && x <= 5)) want = kBlack;
+            ASSERT_EQ(s.Pixel(x, y), want) << x << "," << y;
+        }
+    }
+    // The corners belong: top-right and bottom-left to the dark edges.
+    EXPECT_EQ(s.Pixel(1, 1), kGrey);
+    EXPECT_EQ(s.Pixel(5, 1), kBlack);
+    EXPECT_EQ(s.Pixel(1, 4), kBlack);
+    EXPECT_EQ(s.Pixel(5, 4), kBlack);
+}
+
+TEST(SurfaceContext, Draw3dRectDegenerateBoxes) {
+    platform::Surface s(5, 5, kWhite);
+    auto dc = s.Context();
+    dc->Draw3dRect(1, 1, 0, 3, kGrey, kBlack);
+    dc->Draw3dRect(1, 1, 3, -2, kGrey, kBlack);
+    EXPECT_TRUE(InkBox(s, kWhite).Empty());
+    // One pixel wide: the dark right edge covers the whole column.
+    dc->Draw3dRect(2, 1, 1, 3, kGrey, kBlack);
+    for (int y = 1; y <= 3; ++y) EXPECT_EQ(s.Pixel(2, y), kBlack);
+    EXPECT_EQ(s.Pixel(1, 2), kWhite);
+    EXPECT_EQ(s.Pixel(3, 2), kWhite);
+}
+
+TEST(SurfaceFonts, PieceOfHundredPixelsGetsA92PixelCell) {
+    platform::Surface s(10, 10, kWhite);
+    auto dc = s.Context();
+    dc->SelectFont(PieceFont(92));
+    EXPECT_EQ(dc->GetTextExtent("16").cy, 92);
+}
+
+TEST(SurfaceFonts, CellHeightIsTheLargestThatFits) {
+    for (int h = 6; h <= 160; h += 7) {
+        auto resolved = platform::ResolveFont(PieceFont(h));
+        const int size = resolved->font.pixelSize();
+        EXPECT_LE(resolved->ascent + resolved->descent, h) << "height " << h;
+        EXPECT_GT(CellHeightAt(resolved->font, size + 1), h) << "height " << h << " could use a bigger size";
+    }
+}
+
+TEST(SurfaceFonts, NegativeHeightIsTheEmSize) {
+    platform::Font f = PieceFont(-50);
+    EXPECT_EQ(platform::ResolveFont(f)->font.pixelSize(), 50);
+    f.height = -1000000;  // absurd requests stay bounded
+    EXPECT_LE(platform::ResolveFont(f)->font.pixelSize(), 4096);
+}
+
+TEST(SurfaceFonts, TimesNewRomanResolvesToLiberationSerif) {
+    for (int pitch : {0, 1, 2, 0x11}) {
+        platform::Font f = PieceFont(40);
+        f.pitchAndFamily = pitch;
+        auto resolved = platform::ResolveFont(f);
+        EXPECT_EQ(QFontInfo(resolved->font).family(), "Liberation Serif") << "pitch " << pitch;
+        EXPECT_TRUE(QFontInfo(resolved->font).bold());
+    }
+    platform::Font regular = PieceFont(40);
+    regular.weight = 400;
+    regular.italic = true;
+    QFontInfo info(platform::ResolveFont(regular)->font);
+    EXPECT_FALSE(info.bold());
+    EXPECT_TRUE(info.italic());
+}
+
+TEST(SurfaceFonts, RepeatedRequestsShareOneResolution) {
+    auto a = platform::ResolveFont(PieceFont(92));
+    auto b = platform::ResolveFont(PieceFont(92));
+    EXPECT_EQ(a.get(), b.get());
+    EXPECT_NE(a.get(), platform::ResolveFont(PieceFont(91)).get());
+}
+
+TEST(SurfaceFonts, SelectedFontSurvivesTheCacheLettingGo) {
+    platform::Surface s(10, 10, kWhite);
+    auto dc = s.Context();
+    dc->SelectFont(PieceFont(60));
+    const auto before = dc->GetTextExtent("123");
+    for (int h = 200; h < 520; ++h) platform::ResolveFont(PieceFont(h));  // more than the cache keeps
+    const auto after = dc->GetTextExtent("123");
+    EXPECT_EQ(before.cx, after.cx);
+    EXPECT_EQ(before.cy, after.cy);
+}
+
+TEST(SurfaceText, CentredNumberLandsInsideItsExtent) {
+    const int w = 100, h = 100;
+    platform::Surface s(w, h, kBlue);
+    auto dc = s.Context();
+    dc->SelectFont(PieceFont(h - 8));
+    dc->SetBkMode(platform::BkMode::Transparent);
+    dc->SetTextColor(kInk);
+    const auto ext = dc->GetTextExtent("16");
+    ASSERT_GT(ext.cx, 20);
+    const int tx = (w - ext.cx) / 2, ty = (h - ext.cy) / 2;
+    dc->TextOut(tx, ty, "16");
+
+    const Box ink = InkBox(s, kBlue);
+    ASSERT_FALSE(ink.Empty());
+    EXPECT_GE(ink.left, tx);
+    EXPECT_LE(ink.right, tx + ext.cx);
+    EXPECT_GE(ink.top, ty);
+    EXPECT_LE(ink.bottom, ty + ext.cy);
+    // Digits sit on the baseline and reach most of the ascent.
+    const int baseline = ty + platform::ResolveFont(PieceFont(h - 8))->ascent;
+    EXPECT_NEAR(ink.bottom, baseline, 2);
+    EXPECT_GT(ink.bottom - ink.top, ext.cy / 2);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, w / 2.0, 4);
+    // The strokes carry the text colour itself, not only blended edges.
+    bool solid = false;
+    for (int y = ink.top; y < ink.bottom && !solid; ++y)
+        for (int x = ink.left; x < ink.right && !solid; ++x) solid = s.Pixel(x, y) == kInk;
+    EXPECT_TRUE(solid);
+}
+
+TEST(SurfaceText, TransparentLeavesTheBackgroundOpaqueFillsTheExtent) {
+    platform::Surface s(200, 60, kBackground);
+    auto dc = s.Context();
+    dc->SelectFont(PieceFont(40));
+    dc->SetTextColor(kInk);
+    const auto ext = dc->GetTextExtent("7");
+    dc->SetBkMode(platform::BkMode::Transparent);
+    dc->TextOut(10, 10, "7");
+    // The top-left corner of a "7" cell carries no ink.
+    EXPECT_EQ(s.Pixel(10, 10), kBackground);
+    EXPECT_EQ(s.Pixel(10, 10 + ext.cy - 1), kBackground);
+
+    dc->SetBkMode(platform::BkMode::Opaque);
+    dc->TextOut(100, 10, "7");
+    EXPECT_EQ(s.Pixel(100, 10), kWhite);
+    EXPECT_EQ(s.Pixel(100 + ext.cx - 1, 10 + ext.cy - 1), kWhite);
+    EXPECT_EQ(s.Pixel(100 + ext.cx, 10), kBackground);
+    EXPECT_EQ(s.Pixel(100, 10 + ext.cy), kBackground);
+    EXPECT_EQ(s.Pixel(99, 10), kBackground);
+}
+
+TEST(SurfaceText, EmptyTextAndFreshContextDefaults) {
+    platform::Surface s(50, 30, kBackground);
+    auto dc = s.Context();
+    dc->TextOut(0, 0, "");
+    EXPECT_TRUE(InkBox(s, kBackground).Empty());
+    EXPECT_EQ(dc->GetTextExtent("").cx, 0);
+    EXPECT_GT(dc->GetTextExtent("").cy, 0);
+    // A fresh context writes black text on an opaque white box.
+    dc->TextOut(0, 0, "8");
+    EXPECT_EQ(s.Pixel(0, 0), kWhite);
+    bool black = false;
+    for (int y = 0; y < 30 && !black; ++y)
+        for (int x = 0; x < 50 && !black; ++x) black = s.Pixel(x, y) == kBlack;
+    EXPECT_TRUE(black);
+}
+
+// A bottom-up 24-bit block whose pixel (x, y) encodes its own position.
+struct TestBlock {
+    int width = 3, height = 4, stride = 12;  // 9 bytes of pixels, padded
+    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(48, 0xEE);
+    TestBlock() {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::uint8_t* p = &bytes[(height - 1 - y) * stride + x * 3];
+                p[0] = std::uint8_t(10 * x);       // blue
+                p[1] = std::uint8_t(100 + 10 * y);  // green
+                p[2] = 7;                           // red
+            }
+    }
+    platform::PixelBlock Block() const { return {bytes.data(), width, height, stride}; }
+    static Rgb At(int x, int y) { return Rgb{7, std::uint8_t(100 + 10 * y), std::uint8_t(10 * x)}; }
+};
+
+TEST(SurfaceBitBlt, CopiesTheBlockTopDown) {
+    TestBlock block;
+    platform::Surface s(8, 8, kWhite);
+    auto dc = s.Context();
+    dc->BitBlt(2, 1, 3, 4, block.Block(), 0, 0);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool inside = x >= 2 && x < 5 && y >= 1 && y < 5;
+            ASSERT_EQ(s.Pixel(x, y), inside ? TestBlock::At(x - 2, y - 1) : kWhite) << x << "," << y;
+        }
+}
+
+TEST(SurfaceBitBlt, SkipsPixelsOutsideTheSource) {
+    TestBlock block;
+    platform::Surface s(8, 8, kWhite);
+    auto dc = s.Context();
+    // From (1, 2): only 2 columns and 2 rows of the source exist.
+    dc->BitBlt(0, 0, 5, 5, block.Block(), 1, 2);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool inside = x < 2 && y < 2;
+            ASSERT_EQ(s.Pixel(x, y), inside ? TestBlock::At(x + 1, y + 2) : kWhite) << x << "," << y;
+        }
+    // A source position before the block's start skips the missing part.
+    platform::Surface t(8, 8, kWhite);
+    t.Context()->BitBlt(3, 3, 4, 4, block.Block(), -2, -1);
+    EXPECT_EQ(t.Pixel(4, 3), kWhite);
+    EXPECT_EQ(t.Pixel(5, 3), kWhite);
+    EXPECT_EQ(t.Pixel(5, 4), TestBlock::At(0, 0));
+    EXPECT_EQ(t.Pixel(6, 6), TestBlock::At(1, 2));
+    // Nonsense blocks draw nothing.
+    platform::PixelBlock bad = block.Block();
+    bad.stride = 8;  // shorter than a row
+    t.Context()->BitBlt(0, 0, 3, 3, bad, 0, 0);
+    bad = block.Block();
+    bad.bits = nullptr;
+    t.Context()->BitBlt(0, 0, 3, 3, bad, 0, 0);
+    EXPECT_EQ(t.Pixel(0, 0), kWhite);
+}
+
+TEST(SurfaceClip, NothingChangesOutsideTheClip) {
+    auto image = std::make_shared<QImage>(20, 20, QImage::Format_RGB32);
+    image->fill(Qt::white);
+    platform::PainterContext dc(image);
+    dc.SetClip(QRegion(5, 5, 10, 10));
+    dc.FillRect(0, 0, 20, 20, kBlue);
+    EXPECT_EQ(image->pixel(14, 14), qRgb(30, 30, 230));
+    dc.SelectFont(PieceFont(30));
+    dc.SetTextColor(kBlack);
+    dc.TextOut(-5, -5, "88");
+    TestBlock block;
+    dc.BitBlt(0, 0, 3, 4, block.Block(), 0, 0);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool inside = x >= 5 && x < 15 && y >= 5 && y < 15;
+            if (!inside) {
+                ASSERT_EQ(image->pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
+            }
+        }
+}
+
+TEST(SurfaceClip, TouchedBoxesCoverEveryChange) {
+    auto image = std::make_shared<QImage>(120, 80, QImage::Format_RGB32);
+    image->fill(Qt::white);
+    const QImage before = image->copy();
+    QRegion touched;
+    {
+        platform::PainterContext dc(image, [&](const QRect& r) { touched += r; });
+        dc.FillRect(3, 4, 9, 8, kBlue);
+        dc.Draw3dRect(20, 20, 10, 10, kGrey, kBlack);
+        dc.SelectFont(PieceFont(40));
+        dc.SetBkMode(platform::BkMode::Transparent);
+        dc.TextOut(50, 30, "Wj");
+    }
+    ASSERT_FALSE(touched.isEmpty());
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (image->pixel(x, y) != before.pixel(x, y)) {
+                ASSERT_TRUE(touched.contains(QPoint(x, y))) << x << "," << y;
+            }
+}
+
+TEST(SurfaceObject, SizesPixelsAndPng) {
+    platform::Surface s(3, 2, kBackground);
+    EXPECT_EQ(s.Width(), 3);
+    EXPECT_EQ(s.Height(), 2);
+    EXPECT_EQ(s.Pixel(2, 1), kBackground);
+    EXPECT_THROW(s.Pixel(3, 0), std::out_of_range);
+    EXPECT_THROW(s.Pixel(0, -1), std::out_of_range);
+
+    platform::Surface empty(-4, 5, kWhite);
+    EXPECT_EQ(empty.Width(), 0);
+    empty.Context()->FillRect(0, 0, 10, 10, kBlue);  // draws nowhere, does not crash
+
+    s.Context()->FillRect(1, 0, 2, 1, kBlue);
+    const auto path = std::filesystem::temp_directory_path() / ("surface-" + std::to_string(::getpid()) + ".png");
+    ASSERT_TRUE(s.SaveAsPng(path.string()));
+    QImage loaded(QString::fromStdString(path.string()));
+    std::filesystem::remove(path);
+    ASSERT_EQ(loaded.size(), QSize(3, 2));
+    EXPECT_EQ(loaded.pixel(1, 0), qRgb(30, 30, 230));
+    EXPECT_EQ(loaded.pixel(0, 0), qRgb(46, 70, 161));
+    EXPECT_FALSE(s.SaveAsPng("/nonexistent-dir/x.png"));
+}
+
+TEST(SurfaceObject, ContextOutlivesTheSurface) {
+    std::unique_ptr<platform::DeviceContext> dc;
+    {
+        platform::Surface s(4, 4, kWhite);
+        dc = s.Context();
+    }
+    dc->FillRect(0, 0, 4, 4, kBlue);
+    dc->TextOut(0, 0, "1");
+}
+
+}  // namespace
