@@ -225,7 +225,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     if (exists) {
         // Keep the owner where we may; the mode is set after, since fchown may clear set-id bits.
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-            // Not ours to give away: the file becomes ours, which only matters to root.
+            // Not permitted: the new file keeps our own owner and group.
         }
         ok = ::fchmod(fd, st.st_mode & 07777) == 0;
     }
