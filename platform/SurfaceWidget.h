@@ -1,0 +1,60 @@
+#pragma once
+// A window that shows a surface (Qt header: platform/ and shell/ only).
+//
+// The surface is a picture of the client area and is what the window shows.
+// Invalidated areas are drawn into it by OnDraw when the event loop paints;
+// contexts from GetDC draw into it at once, and what they drew is put on the
+// screen before every platform::Sleep, so each animation frame is seen.
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <QWidget>
+#include <memory>
+
+#include "platform/Window.h"
+
+namespace platform {
+
+class SurfaceWidget : public QWidget, public platform::Window {
+    Q_OBJECT
+
+public:
+    explicit SurfaceWidget(QWidget* parent = nullptr);
+    ~SurfaceWidget() override;
+
+    void InvalidateRect(int left, int top, int right, int bottom, bool erase) override;
+    std::unique_ptr<DeviceContext> GetDC() override;
+
+    // The colour OnEraseBackground fills with; white unless set.
+    void SetBackground(Rgb colour);
+    Rgb Background() const { return background_; }
+
+    const QImage& Surface() const { return *surface_; }
+
+    // Puts what GetDC contexts drew on the screen now, drawing nothing anew.
+    void FlushSurface();
+    // Every window's FlushSurface; platform::Sleep runs it before sleeping.
+    static void FlushAll();
+
+protected:
+    // Clears an invalidated area that asked for erasing; dc is clipped to it.
+    virtual void OnEraseBackground(DeviceContext& dc, int left, int top, int right, int bottom);
+    // Draws the window's content; dc is clipped to the area being repainted.
+    virtual void OnDraw(DeviceContext& dc);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void NewSurface();
+
+    std::shared_ptr<QImage> surface_;
+    QRegion invalid_;  // to be drawn by OnDraw
+    QRegion erase_;    // the part of invalid_ to erase first
+    QRect unshown_;    // drawn by GetDC contexts, not yet on the screen
+    bool showOnly_ = false;
+    Rgb background_{255, 255, 255};
+};
+
+}  // namespace platform
