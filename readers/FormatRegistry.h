@@ -13,6 +13,8 @@ public:
     FormatRegistry() = default;
     FormatRegistry(const FormatRegistry&) = delete;
     FormatRegistry& operator=(const FormatRegistry&) = delete;
+    FormatRegistry(FormatRegistry&&) = default;
+    FormatRegistry& operator=(FormatRegistry&&) = default;
 
     // Appends a format; the registry owns it from now on.
     void add(std::unique_ptr<ImageFormat> format);

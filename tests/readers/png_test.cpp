@@ -1,0 +1,225 @@
+// The PNG reader on files written here with libpng, and on broken ones.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <optional>
+
+#include "readers/PngReader.h"
+#include "tests/readers/ReaderTestUtil.h"
+
+namespace {
+
+struct PngSpec {
+    int width = 1;
+    int height = 1;
+    int depth = 8;
+    int color_type = PNG_COLOR_TYPE_RGB;
+    bool interlaced = false;
+    std::optional<png_color_16> background;
+    std::vector<png_color> palette;
+    std::vector<std::vector<std::uint8_t>> rows;  // as libpng takes them (big-endian samples)
+};
+
+void append(png_structp png, png_bytep data, std::size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+std::string encode(const PngSpec& spec) {
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        ADD_FAILURE() << "could not write the test file";
+        return {};
+    }
+    png_set_write_fn(png, &out, append, nullptr);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.depth,
+                 spec.color_type, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.palette.empty())
+        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+    if (spec.background) {
+        png_color_16 bg = *spec.background;
+        png_set_bKGD(png, info, &bg);
+    }
+    png_write_info(png, info);
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (const auto& row : spec.rows) png_write_row(png, row.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+std::uint32_t crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::string chunk(const std::string& type, const std::string& data) {
+    auto be32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    return be32(static_cast<std::uint32_t>(data.size())) + type + data + be32(crc32(type + data));
+}
+
+// A file that stops right after announcing its image data.
+std::string header_only(std::uint32_t width, std::uint32_t height, int depth, int color_type) {
+    std::string ihdr;
+    for (std::uint32_t v : {width, height})
+        for (int s = 24; s >= 0; s -= 8) ihdr += static_cast<char>(v >> s);
+    ihdr += {static_cast<char>(depth), static_cast<char>(color_type), 0, 0, 0};
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", "");
+}
+
+std::string read(Image& image, const std::string& bytes, bool per_pixel = false) {
+    return decode_with<PngReader>(image, bytes, per_pixel);
+}
+
+png_color_16 rgb_background(std::uint16_t r, std::uint16_t g, std::uint16_t b) {
+    png_color_16 bg{};
+    bg.red = r;
+    bg.green = g;
+    bg.blue = b;
+    return bg;
+}
+
+}  // namespace
+
+TEST(PngReader, TruecolourBecomesTwentyFourBits) {
+    PngSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.rows = {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}};
+    Image image;
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.bit_count(), 24);
+    EXPECT_EQ(image.get_color(Point(0, 0), true), Color(10, 20, 30));
+    EXPECT_EQ(image.get_color(Point(1, 1), true), Color(100, 110, 120));
+}
+
+TEST(PngReader, AlphaIsBlendedExactlyOverTheBackground) {
+    PngSpec spec;
+    spec.width = 4;
+    spec.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    spec.rows = {{255, 0, 128, 255, /**/ 9, 9, 9, 0, /**/ 255, 255, 255, 128, /**/ 200, 100, 50, 77}};
+    const auto blend = [](int v, int a, int bg) { return (v * a + bg * (255 - a) + 127) / 255; };
+
+    spec.background = rgb_background(0, 0, 0);
+    Image image;
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.get_color(Point(0, 0), true), Color(255, 0, 128)) << "opaque keeps its value";
+    EXPECT_EQ(image.get_color(Point(1, 0), true), Color(0, 0, 0)) << "clear takes the background";
+    EXPECT_EQ(image.get_color(Point(2, 0), true), Color(128, 128, 128));
+    EXPECT_EQ(image.get_color(Point(3, 0), true),
+              Color(blend(200, 77, 0), blend(100, 77, 0), blend(50, 77, 0)));
+
+    spec.background = rgb_background(255, 255, 255);
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.get_color(Point(0, 0), true), Color(255, 0, 128));
+    EXPECT_EQ(image.get_color(Point(1, 0), true), Color(255, 255, 255));
+
+    spec.background.reset();  // no background chunk: white
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.get_color(Point(1, 0), true), Color(255, 255, 255));
+    EXPECT_EQ(image.get_color(Point(3, 0), true),
+              Color(blend(200, 77, 255), blend(100, 77, 255), blend(50, 77, 255)));
+}
+
+TEST(PngReader, SixteenBitBackgroundsAreTakenDownToEightBits) {
+    PngSpec spec;
+    spec.width = 2;
+    spec.depth = 16;
+    spec.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    spec.background = rgb_background(0x8080, 0x4000, 0x0101);
+    spec.rows = {{0, 0, 0, 0, 0, 0, 0, 0, /**/ 0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x00, 0xFF, 0xFF}};
+    Image image;
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.get_color(Point(0, 0), true), Color(0x80, 0x40, 0x01));
+    EXPECT_EQ(image.get_color(Point(1, 0), true), Color(0x12, 0xAB, 0xFF));
+}
+
+TEST(PngReader, GreyWithAlphaBecomesBlendedGrey) {
+    PngSpec spec;
+    spec.width = 3;
+    spec.color_type = PNG_COLOR_TYPE_GRAY_ALPHA;
+    spec.rows = {{90, 255, 90, 0, 200, 100}};
+    png_color_16 bg{};
+    bg.gray = 40;
+    spec.background = bg;
+    Image image;
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.bit_count(), 24);
+    EXPECT_EQ(image.get_color(Point(0, 0), true), Color(90, 90, 90));
+    EXPECT_EQ(image.get_color(Point(1, 0), true), Color(40, 40, 40));
+    const int mixed = (200 * 100 + 40 * 155 + 127) / 255;
+    EXPECT_EQ(image.get_color(Point(2, 0), true), Color(mixed, mixed, mixed));
+}
+
+TEST(PngReader, PaletteFilesKeepTheirDepthAndEntries) {
+    PngSpec spec;
+    spec.width = 3;
+    spec.depth = 4;
+    spec.color_type = PNG_COLOR_TYPE_PALETTE;
+    spec.palette = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    spec.rows = {{0x21, 0x00}};
+    Image image;
+    ASSERT_EQ(read(image, encode(spec)), "");
+    EXPECT_EQ(image.bit_count(), 4);
+    EXPECT_EQ(image.get_index(Point(0, 0), true), 2);
+    EXPECT_EQ(image.get_index(Point(1, 0), true), 1);
+    EXPECT_EQ(image.palette_color(2), Color(7, 8, 9));
+    EXPECT_EQ(image.palette_color(3), Color(0, 0, 0));
+}
+
+TEST(PngReader, BrokenFilesAreFormatErrorsAndLeaveTheImageEmpty) {
+    PngSpec spec;
+    spec.width = 40;
+    spec.height = 40;
+    spec.interlaced = true;
+    spec.rows.assign(40, std::vector<std::uint8_t>(120, 7));
+    const std::string whole = encode(spec);
+    std::string bad_crc = whole;
+    bad_crc[bad_crc.size() / 2] ^= 0x10;
+    const std::string cases[] = {"", "BM not a png", whole.substr(0, 8), whole.substr(0, 40),
+                                 whole.substr(0, whole.size() - 20), bad_crc};
+    for (const std::string& bytes : cases) {
+        for (bool per_pixel : {false, true}) {
+            Image image = filled_image();
+            EXPECT_EQ(read(image, bytes, per_pixel), messages::kFormatError) << bytes.size();
+            EXPECT_TRUE(is_empty(image));
+        }
+    }
+}
+
+TEST(PngReader, AStreamThatThrowsIsAFormatError) {
+    PngSpec spec;
+    spec.rows = {{1, 2, 3}};
+    std::istringstream in(encode(spec).substr(0, 30), std::ios::binary);
+    in.exceptions(std::ios::failbit | std::ios::badbit | std::ios::eofbit);
+    Image image;
+    PngReader reader;
+    try {
+        reader.read(image, in);
+        FAIL() << "read a cut file";
+    } catch (const Image::format_error&) {
+    }
+    EXPECT_TRUE(is_empty(image));
+}
+
+TEST(PngReader, HugeImagesFailBeforeTheirRowsAreRead) {
+    Image image = filled_image();
+    EXPECT_EQ(read(image, header_only(60000, 60000, 8, PNG_COLOR_TYPE_RGB)), messages::kNoImageMemory);
+    EXPECT_TRUE(is_empty(image));
+    EXPECT_EQ(read(image, header_only(60000, 60000, 16, PNG_COLOR_TYPE_GRAY)), messages::kNoImageMemory);
+    EXPECT_EQ(read(image, header_only(0x7FFFFFFF, 1, 8, PNG_COLOR_TYPE_RGB)), messages::kFormatError)
+        << "beyond libpng's own width limit";
+    EXPECT_EQ(read(image, header_only(3, 3, 3, PNG_COLOR_TYPE_RGB)), messages::kFormatError);
+}

@@ -1,0 +1,65 @@
+// The format registry: lookup by extension and the open dialog's filter.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "image/Image.h"
+#include "readers/BmpReader.h"
+#include "readers/FormatRegistry.h"
+#include "readers/PngReader.h"
+
+namespace {
+
+FormatRegistry standard() {
+    FormatRegistry registry;
+    registry.add(std::make_unique<BmpFormat>());
+    registry.add(std::make_unique<PngFormat>());
+    return registry;
+}
+
+std::string refusal(const FormatRegistry& registry, const std::string& extension) {
+    try {
+        registry.find(extension);
+    } catch (const Image::not_support& e) {
+        return e.what();
+    }
+    return "(found)";
+}
+
+}  // namespace
+
+TEST(FormatRegistry, FindsFormatsByExtensionInAnyAsciiCase) {
+    const FormatRegistry registry = standard();
+    for (const char* ext : {"bmp", "BMP", "bMp"}) EXPECT_EQ(registry.find(ext).description(), "DIB") << ext;
+    for (const char* ext : {"png", "PNG", "Png"}) EXPECT_EQ(registry.find(ext).description(), "PNG") << ext;
+}
+
+TEST(FormatRegistry, UnknownExtensionsAreNotSupported) {
+    const FormatRegistry registry = standard();
+    // A description is no extension; nor is an empty one, a dotted one, or a
+    // rest of a path; non-ASCII bytes are never case-folded into a match.
+    for (const char* ext : {"", "dib", "DIB", ".png", "png ", "d/file", "jpg", "ｐｎｇ"}) {
+        EXPECT_EQ(refusal(registry, ext), messages::kUnsupportedFileFormat) << ext;
+    }
+}
+
+TEST(FormatRegistry, TheFirstRegisteredFormatWins) {
+    FormatRegistry registry = standard();
+    registry.add(std::make_unique<BmpFormat>());
+    EXPECT_EQ(&registry.find("bmp"), registry.formats()[0].get());
+    EXPECT_EQ(registry.filter(),
+              "イメージファイル|*.bmp;*.png;*.bmp|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png|"
+              "DIB ファイル(*.bmp)|*.bmp||");
+}
+
+TEST(FormatRegistry, FilterListsEveryFormatAndEndsWithTwoBars) {
+    EXPECT_EQ(standard().filter(), "イメージファイル|*.bmp;*.png|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png||");
+    EXPECT_EQ(FormatRegistry().filter(), "イメージファイル|||");
+}
+
+TEST(FormatRegistry, FormatsMakeTheirOwnReaders) {
+    const FormatRegistry registry = standard();
+    EXPECT_NE(dynamic_cast<BmpReader*>(registry.find("bmp").create_reader().get()), nullptr);
+    EXPECT_NE(dynamic_cast<PngReader*>(registry.find("png").create_reader().get()), nullptr);
+    EXPECT_EQ(registry.find("png").extensions(), std::vector<std::string>{"png"});
+}
