@@ -1,0 +1,171 @@
+#include "platform/Application.h"
+
+#include <QApplication>
+#include <cassert>
+
+#include "platform/DocTemplate.h"
+#include "platform/Document.h"
+#include "platform/FileDialog.h"
+#include "platform/FrameWindow.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/RecentFileList.h"
+#include "resources/Resource.h"
+
+namespace platform {
+
+namespace {
+Application* theApp = nullptr;
+}
+
+Application* AfxGetApp() { return theApp; }
+
+CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLineInfo info;
+    for (const std::string& argument : arguments) {
+        if (argument == "--version") {
+            info.command = CommandLineInfo::PrintVersion;
+            return info;
+        }
+        if (!argument.empty() && argument[0] == '-')
+            continue;
+        if (info.command == CommandLineInfo::FileNew) {
+            info.command = CommandLineInfo::FileOpen;
+            info.fileName = argument;
+        }
+    }
+    return info;
+}
+
+Application::Application(std::string appName) : appName_(std::move(appName)) {
+    assert(!theApp && "one application object only");
+    theApp = this;
+    SetMessageBoxCaption(appName_);
+    MapCommand(res::kIdFileNew, [this] { OnFileNew(); });
+    MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
+    MapCommandRange(res::kIdFileMruFirst, res::kIdFileMruLast,
+                    [this](int id) { OnOpenRecentFile(id - res::kIdFileMruFirst); });
+    MapCommand(res::kIdAppExit, [this] { OnAppExit(); });
+}
+
+Application::~Application() {
+    template_.reset();
+    if (theApp == this)
+        theApp = nullptr;
+}
+
+int Application::Run(int& argc, char** argv) {
+    std::unique_ptr<QApplication> qtApp;
+    if (!QCoreApplication::instance())
+        qtApp = std::make_unique<QApplication>(argc, argv);
+    int code = 1;
+    if (InitInstance())
+        code = QApplication::exec();
+    int exitCode = ExitInstance();
+    // Every window goes before the Qt application does.
+    template_.reset();
+    return code != 0 ? code : exitCode;
+}
+
+bool Application::InitInstance() { return true; }
+
+int Application::ExitInstance() {
+    if (recentFiles_) {
+        if (const ProfileFile* profile = CurrentProfile())
+            recentFiles_->WriteList(*profile);
+    }
+    return 0;
+}
+
+void Application::SetProfileName(const std::string& path) {
+    profileName_ = path;
+    SetCurrentProfile(path);
+}
+
+int Application::GetProfileInt(const std::string& section, const std::string& key, int def) const {
+    const ProfileFile* profile = CurrentProfile();
+    return profile ? profile->GetProfileInt(section, key, def) : def;
+}
+
+std::string Application::GetProfileString(const std::string& section, const std::string& key,
+                                          const std::string& def) const {
+    const ProfileFile* profile = CurrentProfile();
+    return profile ? profile->GetProfileString(section, key, def) : def;
+}
+
+bool Application::WriteProfileInt(const std::string& section, const std::string& key, int value) const {
+    const ProfileFile* profile = CurrentProfile();
+    return profile && profile->WriteProfileInt(section, key, value);
+}
+
+bool Application::WriteProfileString(const std::string& section, const std::string& key,
+                                     const std::string& value) const {
+    const ProfileFile* profile = CurrentProfile();
+    return profile && profile->WriteProfileString(section, key, value);
+}
+
+void Application::LoadStdProfileSettings(int n) {
+    recentFiles_ = std::make_unique<RecentFileList>(res::kRecentFileSection, n);
+    if (const ProfileFile* profile = CurrentProfile())
+        recentFiles_->ReadList(*profile);
+}
+
+void Application::AddToRecentFileList(const std::string& path) {
+    if (recentFiles_)
+        recentFiles_->Add(path);
+}
+
+void Application::AddDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate) {
+    template_ = std::move(docTemplate);
+}
+
+FrameWindow* Application::MainWindow() const {
+    if (!template_ || !template_->GetFrame() || template_->GetFrame()->IsDestroyed())
+        return nullptr;
+    return template_->GetFrame();
+}
+
+bool Application::ProcessShellCommand(const CommandLineInfo& info) {
+    switch (info.command) {
+    case CommandLineInfo::FileNew:
+        if (!OnCmdMsg(res::kIdFileNew))
+            OnFileNew();
+        return MainWindow() != nullptr;
+    case CommandLineInfo::FileOpen:
+        return OpenDocumentFile(info.fileName) != nullptr;
+    case CommandLineInfo::PrintVersion:
+        return false;
+    }
+    return false;
+}
+
+Document* Application::OpenDocumentFile(const std::string& path) {
+    return template_ ? template_->OpenDocumentFile(&path) : nullptr;
+}
+
+void Application::OnFileNew() {
+    if (template_)
+        template_->OpenDocumentFile(nullptr);
+}
+
+void Application::OnFileOpen() {
+    OpenFileRequest request;
+    request.filter = res::kAllFilesFilter;
+    if (auto path = ShowOpenFileDialog(request))
+        OpenDocumentFile(*path);
+}
+
+void Application::OnOpenRecentFile(int index) {
+    if (!recentFiles_ || index < 0 || index >= static_cast<int>(recentFiles_->Entries().size()))
+        return;
+    std::string path = recentFiles_->Entries()[index];
+    if (!OpenDocumentFile(path))
+        recentFiles_->Remove(index);
+}
+
+void Application::OnAppExit() {
+    if (FrameWindow* frame = MainWindow())
+        frame->close();
+}
+
+}  // namespace platform

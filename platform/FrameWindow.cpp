@@ -1,0 +1,112 @@
+#include "platform/FrameWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLayout>
+
+#include "platform/Application.h"
+#include "platform/DocTemplate.h"
+#include "platform/Document.h"
+#include "platform/View.h"
+#include "resources/Resource.h"
+
+namespace platform {
+
+FrameWindow::FrameWindow() : baseTitle_(res::kAppTitle) {}
+
+FrameWindow::~FrameWindow() = default;
+
+bool FrameWindow::PreCreateWindow(CreateStruct& cs) {
+    // The platform's default placement for a new window.
+    cs.x = 0;
+    cs.y = 0;
+    cs.cx = 640;
+    cs.cy = 480;
+    return true;
+}
+
+int FrameWindow::OnCreate() { return 0; }
+
+bool FrameWindow::LoadFrame() {
+    CreateStruct cs;
+    if (!PreCreateWindow(cs))
+        return false;
+    // Qt places the outer rectangle with move() but sizes the client area;
+    // the frame's own size is known only once the window manager has framed
+    // the window, so the size is corrected then (see event()).
+    move(cs.x, cs.y);
+    resize(std::max(cs.cx, 1), std::max(cs.cy, 1));
+    pendingOuterSize_ = QSize(cs.cx, cs.cy);
+    return OnCreate() != -1;
+}
+
+bool FrameWindow::event(QEvent* e) {
+    bool result = QMainWindow::event(e);
+    if (pendingOuterSize_.isValid() && isVisible() &&
+        (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)) {
+        QRect outer = frameGeometry();
+        QRect inner = geometry();
+        int extraWidth = outer.width() - inner.width();
+        int extraHeight = outer.height() - inner.height();
+        if (extraWidth > 0 || extraHeight > 0) {
+            QSize wanted = pendingOuterSize_;
+            pendingOuterSize_ = QSize();
+            resize(std::max(wanted.width() - extraWidth, 1), std::max(wanted.height() - extraHeight, 1));
+        }
+    }
+    return result;
+}
+
+void FrameWindow::RecalcLayout() {
+    if (layout())
+        layout()->activate();
+}
+
+void FrameWindow::SetActiveView(View* view) { view_ = view; }
+
+Document* FrameWindow::GetActiveDocument() const { return view_ ? view_->GetDocument() : nullptr; }
+
+bool FrameWindow::RouteCommand(int id) {
+    Document* document = GetActiveDocument();
+    return platform::RouteCommand(id, {view_, document, this, AfxGetApp()});
+}
+
+QAction* FrameWindow::CommandAction(int id, const QString& text, const QString& prompt) {
+    auto* action = new QAction(text, this);
+    action->setStatusTip(prompt);
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    return action;
+}
+
+void FrameWindow::OnUpdateFrameTitle(const std::string& documentTitle) {
+    std::string title = documentTitle.empty() ? baseTitle_
+                                              : documentTitle + res::kTitleSeparator + baseTitle_;
+    setWindowTitle(QString::fromStdString(title));
+}
+
+QRect FrameWindow::WindowRect() const { return frameGeometry(); }
+
+void FrameWindow::OnClose() {
+    Application* app = AfxGetApp();
+    if (app && app->GetDocTemplate() && app->GetDocTemplate()->GetFrame() == this)
+        app->GetDocTemplate()->CloseAllDocuments();
+    view_ = nullptr;
+    destroyed_ = true;
+    if (!inCloseEvent_)
+        close();
+}
+
+void FrameWindow::closeEvent(QCloseEvent* e) {
+    if (!destroyed_) {
+        inCloseEvent_ = true;
+        OnClose();
+        inCloseEvent_ = false;
+    }
+    if (destroyed_)
+        e->accept();
+    else
+        e->ignore();
+}
+
+}  // namespace platform

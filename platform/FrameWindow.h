@@ -1,0 +1,79 @@
+#pragma once
+// The framework's frame window (Qt header: platform/ and shell/ only). It
+// holds the bars and the view, routes commands view -> document -> frame ->
+// application, keeps its title as "<document title> - <application title>",
+// and closes through OnClose whether the close comes from the title bar or
+// from a command.
+
+#include <QMainWindow>
+#include <string>
+
+#include "platform/CommandTarget.h"
+
+class QAction;
+
+namespace platform {
+
+class Document;
+class View;
+
+// The creation rectangle: the outer rectangle of the window, frame included.
+struct CreateStruct {
+    int x = 0;
+    int y = 0;
+    int cx = 0;
+    int cy = 0;
+};
+
+class FrameWindow : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+
+public:
+    FrameWindow();
+    ~FrameWindow() override;
+
+    // Runs PreCreateWindow and OnCreate and places the window; false when
+    // either refuses. The window is not shown yet.
+    bool LoadFrame();
+
+    virtual bool PreCreateWindow(CreateStruct& cs);
+    // 0 on success, -1 when a step fails.
+    virtual int OnCreate();
+    // Closes the document and destroys the window.
+    virtual void OnClose();
+
+    // Places the bars and the view, so the view has its final size.
+    void RecalcLayout();
+
+    void SetActiveView(View* view);
+    View* GetActiveView() const { return view_; }
+    Document* GetActiveDocument() const;
+
+    // Routes id and reports whether a target took it.
+    bool RouteCommand(int id);
+    // An action that routes id when triggered, with its status prompt.
+    QAction* CommandAction(int id, const QString& text, const QString& prompt);
+
+    void OnUpdateFrameTitle(const std::string& documentTitle);
+    // What follows the document title: the application title.
+    void SetBaseTitle(const std::string& title) { baseTitle_ = title; }
+
+    // The outer rectangle in screen coordinates.
+    QRect WindowRect() const;
+    // True once OnClose has destroyed the window.
+    bool IsDestroyed() const { return destroyed_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    View* view_ = nullptr;
+    std::string baseTitle_;
+    bool inCloseEvent_ = false;
+    bool destroyed_ = false;
+    // The outer size still to reach once the window manager tells the frame's size.
+    QSize pendingOuterSize_;
+};
+
+}  // namespace platform

@@ -1,0 +1,209 @@
+#include "platform/View.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QResizeEvent>
+
+#include "platform/Document.h"
+#include "platform/FrameWindow.h"
+#include "platform/Surface.h"
+#include "platform/SurfaceWidget.h"
+
+namespace platform {
+
+namespace {
+
+unsigned ButtonFlags(Qt::MouseButtons buttons) {
+    unsigned flags = 0;
+    if (buttons & Qt::LeftButton)
+        flags |= View::kLeftButton;
+    if (buttons & Qt::RightButton)
+        flags |= View::kRightButton;
+    return flags;
+}
+
+Point ClientPoint(const QMouseEvent* event) {
+    QPoint p = event->position().toPoint();
+    return Point(p.x(), p.y());
+}
+
+// The view's window: the surface widget with the view's message handlers.
+class ViewWidget : public SurfaceWidget {
+public:
+    ViewWidget(View* view, QWidget* parent) : SurfaceWidget(parent), view_(view) {
+        // Moves without a button held reach the view too: tracking may
+        // outlive a capture taken away by another window.
+        setMouseTracking(true);
+        setFocusPolicy(Qt::ClickFocus);
+    }
+
+    void Detach() { view_ = nullptr; }
+
+protected:
+    void OnEraseBackground(DeviceContext& dc, int left, int top, int right, int bottom) override {
+        if (!view_ || !view_->OnEraseBkgnd(dc))
+            SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
+    }
+
+    void OnDraw(DeviceContext& dc) override {
+        if (view_)
+            view_->OnDraw(dc);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!view_)
+            return;
+        unsigned flags = ButtonFlags(event->buttons());
+        if (event->button() == Qt::LeftButton)
+            view_->OnLButtonDown(flags, ClientPoint(event));
+        else if (event->button() == Qt::RightButton)
+            view_->OnRButtonDown(flags, ClientPoint(event));
+        event->accept();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (!view_)
+            return;
+        unsigned flags = ButtonFlags(event->buttons());
+        if (event->button() == Qt::LeftButton)
+            view_->OnLButtonUp(flags, ClientPoint(event));
+        else if (event->button() == Qt::RightButton)
+            view_->OnRButtonUp(flags, ClientPoint(event));
+        event->accept();
+    }
+
+    // The second press of a double click is a double-click message, not a
+    // press (Qt's default would turn it into a second press).
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (view_ && event->button() == Qt::LeftButton)
+            view_->OnLButtonDblClk(ButtonFlags(event->buttons()), ClientPoint(event));
+        event->accept();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (view_)
+            view_->OnMouseMove(ButtonFlags(event->buttons()), ClientPoint(event));
+        event->accept();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (view_)
+            view_->OnKeyDown(event->key());
+        SurfaceWidget::keyPressEvent(event);
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        SurfaceWidget::resizeEvent(event);
+        if (view_)
+            view_->OnSize(event->size().width(), event->size().height());
+    }
+
+private:
+    View* view_;
+};
+
+}  // namespace
+
+class View::Impl {
+public:
+    QPointer<ViewWidget> widget;
+    FrameWindow* frame = nullptr;
+    bool captured = false;
+};
+
+View::View() : impl_(std::make_unique<Impl>()) {}
+
+View::~View() {
+    if (document_)
+        document_->RemoveView(this);
+    if (ViewWidget* widget = impl_->widget) {
+        widget->Detach();
+        if (impl_->captured)
+            widget->releaseMouse();
+        widget->hide();
+        // Later: the widget may be inside one of its own handlers right now.
+        widget->deleteLater();
+    }
+}
+
+bool View::Create(FrameWindow* frame) {
+    if (!frame || impl_->widget)
+        return false;
+    impl_->frame = frame;
+    auto* widget = new ViewWidget(this, frame);
+    impl_->widget = widget;
+    frame->setCentralWidget(widget);
+    return true;
+}
+
+QWidget* View::Widget() const { return impl_->widget; }
+
+FrameWindow* View::GetParentFrame() const { return impl_->frame; }
+
+void View::RecalcParentLayout() {
+    if (impl_->frame)
+        impl_->frame->RecalcLayout();
+}
+
+void View::OnInitialUpdate() { OnUpdate(nullptr); }
+
+void View::OnUpdate(View*) { Invalidate(true); }
+
+bool View::OnEraseBkgnd(DeviceContext&) { return false; }
+
+void View::OnLButtonDown(unsigned, Point) {}
+void View::OnLButtonUp(unsigned, Point) {}
+void View::OnLButtonDblClk(unsigned, Point) {}
+void View::OnRButtonDown(unsigned, Point) {}
+void View::OnRButtonUp(unsigned, Point) {}
+void View::OnMouseMove(unsigned, Point) {}
+void View::OnKeyDown(int) {}
+void View::OnSize(int, int) {}
+
+void View::SetCapture() {
+    if (impl_->widget) {
+        impl_->widget->grabMouse();
+        impl_->captured = true;
+    }
+}
+
+void View::ReleaseCapture() {
+    if (impl_->widget && impl_->captured)
+        impl_->widget->releaseMouse();
+    impl_->captured = false;
+}
+
+bool View::HasCapture() const { return impl_->captured; }
+
+Rect View::GetWindowRect() const {
+    QWidget* widget = impl_->widget;
+    if (!widget)
+        return Rect();
+    QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    return Rect(origin.x(), origin.y(), origin.x() + widget->width(), origin.y() + widget->height());
+}
+
+Rect View::GetClientRect() const {
+    QWidget* widget = impl_->widget;
+    return widget ? Rect(0, 0, widget->width(), widget->height()) : Rect();
+}
+
+void View::Invalidate(bool erase) {
+    if (QWidget* widget = impl_->widget)
+        InvalidateRect(0, 0, widget->width(), widget->height(), erase);
+}
+
+void View::InvalidateRect(int left, int top, int right, int bottom, bool erase) {
+    if (ViewWidget* widget = impl_->widget)
+        widget->InvalidateRect(left, top, right, bottom, erase);
+}
+
+std::unique_ptr<DeviceContext> View::GetDC() {
+    if (ViewWidget* widget = impl_->widget)
+        return widget->GetDC();
+    // No window (yet or any more): drawing goes nowhere.
+    return Surface(0, 0, Rgb{}).Context();
+}
+
+}  // namespace platform

@@ -1,0 +1,77 @@
+#pragma once
+// The framework's view: a window filling the frame's client area between the
+// bars. It paints through OnEraseBkgnd and OnDraw into the window's surface
+// and gets the mouse and size messages with client coordinates. Right-button,
+// keyboard and double-click input reach only the handlers named for them,
+// which do nothing here.
+
+#include <memory>
+
+#include "image/Geometry.h"
+#include "platform/CommandTarget.h"
+#include "platform/DeviceContext.h"
+#include "platform/Window.h"
+
+class QWidget;
+
+namespace platform {
+
+class Document;
+class FrameWindow;
+
+class View : public CommandTarget, public Window {
+public:
+    View();
+    ~View() override;
+
+    Document* GetDocument() const { return document_; }
+    FrameWindow* GetParentFrame() const;
+    // Has the frame place its bars and this view now.
+    void RecalcParentLayout();
+
+    // Makes the window as a child of the frame; false when that fails.
+    bool Create(FrameWindow* frame);
+    // The widget, for the frame's layout and for tests; null before Create.
+    QWidget* Widget() const;
+
+    virtual void OnInitialUpdate();       // invalidates the whole view
+    virtual void OnUpdate(View* sender);  // invalidates the whole view
+    virtual void OnDraw(DeviceContext& dc) = 0;
+    // Fills the erased area; returns whether the background counts as erased.
+    virtual bool OnEraseBkgnd(DeviceContext& dc);
+
+    // Flags are a bit set of kLeftButton and kRightButton held at the time.
+    static constexpr unsigned kLeftButton = 1;
+    static constexpr unsigned kRightButton = 2;
+    virtual void OnLButtonDown(unsigned flags, Point point);
+    virtual void OnLButtonUp(unsigned flags, Point point);
+    virtual void OnLButtonDblClk(unsigned flags, Point point);
+    virtual void OnRButtonDown(unsigned flags, Point point);
+    virtual void OnRButtonUp(unsigned flags, Point point);
+    virtual void OnMouseMove(unsigned flags, Point point);
+    virtual void OnKeyDown(int key);
+    virtual void OnSize(int cx, int cy);
+
+    // While captured, every mouse message goes to this view, wherever the
+    // pointer is.
+    void SetCapture();
+    void ReleaseCapture();
+    bool HasCapture() const;
+
+    // The window's rectangle in screen coordinates, border included.
+    Rect GetWindowRect() const;
+    Rect GetClientRect() const;
+
+    void Invalidate(bool erase = true);
+    // Window
+    void InvalidateRect(int left, int top, int right, int bottom, bool erase) override;
+    std::unique_ptr<DeviceContext> GetDC() override;
+
+private:
+    friend class Document;
+    class Impl;
+    Document* document_ = nullptr;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+#include "shell/tesserinApp.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include "document/tesserinDoc.h"
+#include "document/tesserinView.h"
+#include "platform/DocTemplate.h"
+#include "platform/Profile.h"
+#include "resources/Resource.h"
+#include "shell/MainFrame.h"
+#include "shell/StartupTiming.h"
+
+CtesserinApp::CtesserinApp(std::string settingsPath)
+    : platform::Application(res::kAppTitle), settingsPath_(std::move(settingsPath)) {}
+
+void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
+    arguments_ = std::move(arguments);
+    argumentsSet_ = true;
+}
+
+bool CtesserinApp::InitInstance() {
+    if (!platform::Application::InitInstance())
+        return false;
+
+    SetProfileName(settingsPath_.empty() ? platform::SettingsFilePath(res::kSettingsFileName)
+                                         : settingsPath_);
+    LoadStdProfileSettings(res::kRecentFileCount);
+
+    AddDocTemplate(std::make_unique<platform::SingleDocTemplate>(
+        res::kMainResource, res::kTemplateString,
+        [] { return std::make_unique<CtesserinDoc>(); },
+        [] { return std::make_unique<CMainFrame>(); },
+        [] { return std::make_unique<CtesserinView>(); }));
+
+    if (!argumentsSet_) {
+        QStringList qtArguments = QCoreApplication::arguments();
+        for (int i = 1; i < qtArguments.size(); ++i)
+            arguments_.push_back(qtArguments[i].toStdString());
+    }
+    if (!ProcessShellCommand(platform::ParseCommandLine(arguments_)))
+        return false;
+
+    CMainFrame* frame = MainFrame();
+    if (!frame)
+        return false;
+    shell::WatchStartup(frame);
+    frame->show();
+    return true;
+}
+
+CMainFrame* CtesserinApp::MainFrame() const {
+    return static_cast<CMainFrame*>(MainWindow());
+}
+
+CtesserinView* CtesserinApp::View() const {
+    CMainFrame* frame = MainFrame();
+    return frame ? static_cast<CtesserinView*>(frame->GetActiveView()) : nullptr;
+}

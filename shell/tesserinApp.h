@@ -1,0 +1,31 @@
+#pragma once
+// The application object: chooses the settings file, registers the one
+// document template (document, main frame, view), processes the command line
+// and shows the main window.
+
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+
+class CMainFrame;
+class CtesserinView;
+
+class CtesserinApp : public platform::Application {
+public:
+    // An empty settingsPath means the settings file's usual place.
+    explicit CtesserinApp(std::string settingsPath = {});
+
+    bool InitInstance() override;
+
+    // The arguments after the program name; by default those Qt was given.
+    void SetArguments(std::vector<std::string> arguments);
+
+    CMainFrame* MainFrame() const;
+    CtesserinView* View() const;
+
+private:
+    std::string settingsPath_;
+    std::vector<std::string> arguments_;
+    bool argumentsSet_ = false;
+};
