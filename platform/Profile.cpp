@@ -253,8 +253,8 @@ std::optional<ProfileFile>& Current() {
 
 bool IsWritableDir(const std::string& dir) {
     // Tried, not asked: access() says yes to root even on read-only mounts.
-    std::string probe = dir + "/.tesserin-probe." + std::to_string(::getpid());
-    int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    std::string probe = dir + "/.tesserin-probe-XXXXXX";
+    int fd = ::mkstemp(probe.data());
     if (fd < 0)
         return false;
     ::close(fd);

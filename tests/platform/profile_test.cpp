@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -195,6 +196,32 @@ TEST_F(ProfileTest, EveryCallReadsTheFileAfresh) {
     ASSERT_TRUE(b.WriteProfileInt("Settings", "height", 480));
     EXPECT_EQ(a.GetProfileInt("Settings", "width", 0), 300);
     EXPECT_EQ(a.GetProfileInt("Settings", "height", 0), 480);
+}
+
+TEST_F(ProfileTest, AReaderNeverSeesAHalfWrittenFile) {
+    // A file large enough that writing it in place would be caught half-way.
+    std::string text = "[Recent File List]\n";
+    for (int i = 0; i < 1500; ++i)
+        text += "File" + std::to_string(i) + "=/some/long/path/to/a/picture/number/" + std::to_string(i) + ".png\n";
+    Put(text + "[Settings]\nlast=1\n");
+    ProfileFile profile(path);
+
+    pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        bool ok = true;
+        for (int i = 0; i < 20 && ok; ++i)
+            ok = profile.WriteProfileInt("Settings", "counter", i);
+        ::_exit(ok ? 0 : 1);
+    }
+    int torn = 0;
+    int status = 0;
+    while (::waitpid(writer, &status, WNOHANG) == 0)
+        torn += profile.GetProfileInt("Settings", "last", 0) != 1;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(profile.GetProfileInt("Settings", "counter", -1), 19);
+    EXPECT_EQ(profile.GetProfileString("Recent File List", "File1499", ""), "/some/long/path/to/a/picture/number/1499.png");
 }
 
 TEST_F(ProfileTest, DeleteRemovesOnlyThatKey) {
