@@ -1,0 +1,89 @@
+// The document: numbers boards, the framework's open, and the path it leaves
+// in the settings file when it goes.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "resources/Resource.h"
+#include "tests/document/ViewFixture.h"
+
+namespace {
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tesserin-doc-XXXXXX";
+        folder = mkdtemp(pattern);
+        settings = folder + "/tesserin.ini";
+        platform::SetCurrentProfile(settings);
+        previousHook = platform::SetMessageBoxHook(
+            [this](const std::string& caption, const std::string& text) { shown.push_back(caption + "|" + text); });
+    }
+    void TearDown() override {
+        platform::SetMessageBoxHook(previousHook);
+        platform::SetCurrentProfile("");
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    std::string RememberedImage() const {
+        return platform::ProfileFile(settings).GetProfileString("Settings", "Image", "<absent>");
+    }
+
+    std::string folder;
+    std::string settings;
+    std::vector<std::string> shown;
+    platform::MessageBoxHook previousHook;
+};
+
+TEST_F(DocumentTest, RemembersItsPathWhenDestroyed) {
+    const std::string picture = folder + "/a picture.png";
+    std::ofstream(picture) << "x";
+    {
+        CtesserinDoc document;
+        ASSERT_TRUE(document.OnOpenDocument(picture));
+        document.SetPathName(picture, false);
+        EXPECT_EQ(document.GetTitle(), "a picture.png");
+    }
+    EXPECT_EQ(RememberedImage(), picture);
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(DocumentTest, NumbersBoardForgetsThePathAndWritesItEmpty) {
+    platform::ProfileFile(settings).WriteProfileString("Settings", "Image", "/old/picture.bmp");
+    {
+        CtesserinDoc document;
+        document.SetPathName(folder + "/x.bmp", false);
+        ASSERT_TRUE(document.OnNewDocument());
+        EXPECT_EQ(document.GetPathName(), "");
+        EXPECT_EQ(document.GetTitle(), res::kUntitled);
+    }
+    EXPECT_EQ(RememberedImage(), "");
+}
+
+TEST_F(DocumentTest, FrameworkOpenRefusesWhatCannotBeOpenedAsAFile) {
+    CtesserinDoc document;
+    EXPECT_FALSE(document.OnOpenDocument(folder + "/missing.png"));
+    EXPECT_FALSE(document.OnOpenDocument(folder));  // a folder is no file
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], std::string("tesserin|") + res::kFileOpenFailed);
+    // The path name is left as it was.
+    EXPECT_EQ(document.GetPathName(), "");
+}
+
+TEST_F(DocumentTest, NumbersBoardAfterShuffleIsSolvedAgainOnInitialUpdate) {
+    ViewFixture f;
+    f.Show(640, 480);
+    f.view->OnInitialUpdate();
+    f.Board().Shuffle();
+    ASSERT_TRUE(f.document->OnNewDocument());
+    f.view->OnInitialUpdate();
+    int index = 0;
+    for (const auto& row : f.Board().cells)
+        for (const auto& cell : row)
+            EXPECT_EQ(cell->pieceNumber, index++);
+}
+
+}  // namespace
