@@ -1,0 +1,278 @@
+#include "tests/e2e/XSession.h"
+
+// Qt before Xlib: Xlib's macros break Qt's headers.
+#include <QImage>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::vector<unsigned long> ParseIds(const std::string& text) {
+    std::vector<unsigned long> ids;
+    std::istringstream in(text);
+    unsigned long id = 0;
+    while (in >> id)
+        ids.push_back(id);
+    return ids;
+}
+
+Display* TheDisplay() {
+    static Display* display = XOpenDisplay(nullptr);
+    return display;
+}
+
+bool Run(const std::string& command) { return Capture(command).has_value(); }
+
+}  // namespace
+
+std::optional<std::string> Capture(const std::string& command) {
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return std::nullopt;
+    std::string output;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    int status = pclose(pipe);
+    if (status != 0)
+        return std::nullopt;
+    return output;
+}
+
+Program::Program(const std::string& executable) {
+    char pattern[] = "/tmp/tesserin-e2e-XXXXXX";
+    if (char* made = mkdtemp(pattern))
+        folder_ = made;
+    executable_ = folder_ + "/tesserin";
+    std::filesystem::copy_file(executable, executable_);
+}
+
+Program::~Program() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ec;
+    if (!folder_.empty())
+        std::filesystem::remove_all(folder_, ec);
+}
+
+void Program::WriteSettings(const std::string& text) const {
+    std::ofstream(SettingsPath(), std::ios::binary) << text;
+}
+
+std::string Program::ReadSettings() const {
+    std::ifstream in(SettingsPath(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Program::Start(const std::vector<std::string>& arguments) {
+    pid_ = fork();
+    if (pid_ == 0) {
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(executable_.c_str()));
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        execv(executable_.c_str(), argv.data());
+        _exit(127);
+    }
+}
+
+bool Program::Running() {
+    if (pid_ <= 0)
+        return false;
+    return waitpid(pid_, nullptr, WNOHANG) == 0;
+}
+
+bool Program::WaitForExit(std::chrono::milliseconds timeout, int* status) {
+    if (pid_ <= 0)
+        return true;
+    int result = 0;
+    bool ended = WaitFor(
+        [&] {
+            pid_t done = waitpid(pid_, &result, WNOHANG);
+            return done == pid_;
+        },
+        timeout);
+    if (ended) {
+        pid_ = -1;
+        if (status)
+            *status = result;
+    }
+    return ended;
+}
+
+std::optional<unsigned long> Program::FindMainWindow(std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> found;
+    WaitFor(
+        [&] {
+            auto ids = Capture("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+                               " --name " + Quote(" - tesserin$"));
+            if (!ids)
+                return false;
+            auto list = ParseIds(*ids);
+            if (list.empty())
+                return false;
+            found = list.front();
+            return true;
+        },
+        timeout);
+    return found;
+}
+
+std::optional<unsigned long> Program::FindPopup(unsigned long mainWindow, std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> found;
+    WaitFor(
+        [&] {
+            auto ids = Capture("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " ''");
+            if (!ids)
+                return false;
+            auto main = WindowGeometry(mainWindow);
+            if (!main)
+                return false;
+            for (unsigned long id : ParseIds(*ids)) {
+                auto geometry = WindowGeometry(id);
+                // A menu opens below the main window's top edge, starting within its width;
+                // this also skips the root window, which xdotool sometimes lists.
+                if (id != mainWindow && geometry && geometry->y > main->y && geometry->x >= main->x &&
+                    geometry->x < main->x + main->width) {
+                    found = id;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+std::optional<Geometry> WindowGeometry(unsigned long window) {
+    Display* display = TheDisplay();
+    if (!display)
+        return std::nullopt;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return std::nullopt;
+    int x = 0;
+    int y = 0;
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    return Geometry{x, y, attributes.width, attributes.height};
+}
+
+std::string WindowTitle(unsigned long window) {
+    auto name = Capture("xdotool getwindowname " + std::to_string(window));
+    if (!name)
+        return {};
+    while (!name->empty() && name->back() == '\n')
+        name->pop_back();
+    return *name;
+}
+
+bool ClickAt(unsigned long window, int x, int y) {
+    return Run("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+               std::to_string(y) + " click 1");
+}
+
+bool MoveWindow(unsigned long window, int x, int y) {
+    return Run("xdotool windowmove --sync " + std::to_string(window) + " " + std::to_string(x) + " " +
+               std::to_string(y));
+}
+
+bool ResizeWindow(unsigned long window, int width, int height) {
+    return Run("xdotool windowsize --sync " + std::to_string(window) + " " + std::to_string(width) + " " +
+               std::to_string(height));
+}
+
+namespace {
+QImage Grab(unsigned long window, int x, int y, int width, int height) {
+    Display* display = TheDisplay();
+    if (!display)
+        return {};
+    XImage* image = XGetImage(display, window, x, y, width, height, AllPlanes, ZPixmap);
+    if (!image)
+        return {};
+    QImage result(width, height, QImage::Format_RGB32);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            unsigned long value = XGetPixel(image, column, row);
+            result.setPixel(column, row,
+                            qRgb(static_cast<int>((value & image->red_mask) >> 16),
+                                 static_cast<int>((value & image->green_mask) >> 8),
+                                 static_cast<int>(value & image->blue_mask)));
+        }
+    }
+    XDestroyImage(image);
+    return result;
+}
+}  // namespace
+
+std::optional<Pixel> PixelAt(unsigned long window, int x, int y) {
+    QImage image = Grab(window, x, y, 1, 1);
+    if (image.isNull())
+        return std::nullopt;
+    QRgb value = image.pixel(0, 0);
+    return Pixel{qRed(value), qGreen(value), qBlue(value)};
+}
+
+bool SaveWindow(unsigned long window, const std::string& path) {
+    auto geometry = WindowGeometry(window);
+    if (!geometry)
+        return false;
+    QImage image = Grab(window, 0, 0, geometry->width, geometry->height);
+    return !image.isNull() && image.save(QString::fromStdString(path));
+}
+
+std::optional<std::string> IniValue(const std::string& text, const std::string& section,
+                                    const std::string& key) {
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    std::istringstream in(text);
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inSection = lower(line) == "[" + lower(section) + "]";
+            continue;
+        }
+        auto equals = line.find('=');
+        if (inSection && equals != std::string::npos && lower(line.substr(0, equals)) == lower(key))
+            return line.substr(equals + 1);
+    }
+    return std::nullopt;
+}
+
+}  // namespace e2e

@@ -1,0 +1,91 @@
+#pragma once
+// Driving the real program on the X display the test runs on: starting it
+// from a private copy of its folder, finding its windows, clicking with
+// xdotool and reading the pixels the server shows.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Geometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct Pixel {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    bool operator==(const Pixel&) const = default;
+};
+
+// Runs a shell command; its standard output, or nothing when it failed.
+std::optional<std::string> Capture(const std::string& command);
+
+// Polls until ready() or the timeout passes; true when ready.
+template <typename Ready>
+bool WaitFor(Ready ready, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (ready())
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        struct timespec pause {0, 20 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+class Program {
+public:
+    // Copies the executable into a new temporary folder, so the settings file
+    // it writes beside itself is this test's alone.
+    explicit Program(const std::string& executable);
+    ~Program();
+
+    const std::string& Folder() const { return folder_; }
+    std::string SettingsPath() const { return folder_ + "/tesserin.ini"; }
+    void WriteSettings(const std::string& text) const;
+    std::string ReadSettings() const;  // "" when there is none
+
+    void Start(const std::vector<std::string>& arguments = {});
+    // True once the process has ended; its exit status goes to *status.
+    bool WaitForExit(std::chrono::milliseconds timeout, int* status);
+    bool Running();
+
+    // The visible top-level window whose title ends in " - tesserin".
+    std::optional<unsigned long> FindMainWindow(std::chrono::milliseconds timeout);
+    // A visible window of the program other than the main window: an open
+    // popup menu.
+    std::optional<unsigned long> FindPopup(unsigned long mainWindow, std::chrono::milliseconds timeout);
+
+private:
+    std::string folder_;
+    std::string executable_;
+    pid_t pid_ = -1;
+};
+
+std::optional<Geometry> WindowGeometry(unsigned long window);
+std::string WindowTitle(unsigned long window);
+// Moves the pointer to (x, y) of the window and clicks the left button.
+bool ClickAt(unsigned long window, int x, int y);
+bool MoveWindow(unsigned long window, int x, int y);
+bool ResizeWindow(unsigned long window, int width, int height);
+
+// The pixel at (x, y) of the window as the server shows it.
+std::optional<Pixel> PixelAt(unsigned long window, int x, int y);
+// Saves the window as a PNG, for looking at a failure.
+bool SaveWindow(unsigned long window, const std::string& path);
+
+// Value of key in section of an INI text, or nothing when absent.
+std::optional<std::string> IniValue(const std::string& text, const std::string& section,
+                                    const std::string& key);
+
+}  // namespace e2e
