@@ -237,12 +237,8 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
         ::unlink(temp.c_str());
         return false;
     }
-    // Make the rename itself durable.
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    // The folder is not synced: after a crash the file is the old one or the
+    // new one, both whole, and that is all a settings file needs.
     return true;
 }
 
