@@ -1,6 +1,7 @@
 #include "platform/FontCache.h"
 
 #include <QFontInfo>
+#include <QPainter>
 #include <algorithm>
 #include <functional>
 #include <mutex>
@@ -26,6 +27,8 @@ constexpr int kDefaultCellHeight = 16;
 constexpr int kMaxPixelSize = 4096;
 // Distinct requests come from distinct cell sizes; a resize drag makes many.
 constexpr std::size_t kMaxCached = 256;
+// A font draws few distinct texts: the numbers of one board.
+constexpr std::size_t kMaxMasks = 128;
 
 struct FontHash {
     std::size_t operator()(const Font& f) const {
@@ -86,7 +89,7 @@ int PixelSizeForCell(const QFont& font, int cell) {
     return size;
 }
 
-std::shared_ptr<const ResolvedFont> Resolve(const Font& request) {
+std::shared_ptr<ResolvedFont> Resolve(const Font& request) {
     QFont font = BaseFont(request);
     int pixelSize;
     if (request.height < 0) {
@@ -102,12 +105,67 @@ std::shared_ptr<const ResolvedFont> Resolve(const Font& request) {
         if (average > 0) font.setStretch(std::clamp(request.width * 100 / average, 1, 4000));
     }
     QFontMetrics metrics(font);
-    return std::make_shared<const ResolvedFont>(ResolvedFont{
-        font, metrics, metrics.ascent(), metrics.descent(), request.quality != kNonAntialiasedQuality,
-        request.escapement % 3600});
+    auto resolved = std::make_shared<ResolvedFont>(font, metrics);
+    resolved->ascent = metrics.ascent();
+    resolved->descent = metrics.descent();
+    resolved->antialiased = request.quality != kNonAntialiasedQuality;
+    resolved->escapement = request.escapement % 3600;
+    return resolved;
+}
+
+std::shared_ptr<const TextMask> MakeMask(const ResolvedFont& f, const QString& text) {
+    // Room for glyphs that overhang their advance or the cell.
+    const QRect ink = f.metrics.boundingRect(text);
+    const QRect box = ink.united(QRect(0, -f.ascent, f.metrics.horizontalAdvance(text), f.ascent + f.descent))
+                          .adjusted(-2, -2, 2, 2);
+    QImage canvas(box.size(), QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::TextAntialiasing, f.antialiased);
+    painter.setFont(f.font);
+    painter.setPen(Qt::white);
+    painter.drawText(-box.left(), -box.top(), text);
+    painter.end();
+    QImage coverage = canvas.convertToFormat(QImage::Format_Alpha8);
+
+    int left = coverage.width(), top = coverage.height(), right = -1, bottom = -1;
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* row = coverage.constScanLine(y);
+        for (int x = 0; x < coverage.width(); ++x) {
+            if (row[x] == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    auto mask = std::make_shared<TextMask>();
+    if (right >= 0) {
+        mask->coverage = coverage.copy(left, top, right - left + 1, bottom - top + 1);
+        mask->offset = QPoint(box.left() + left, box.top() + f.ascent + top);
+    }
+    return mask;
 }
 
 }  // namespace
+
+std::shared_ptr<const TextMask> ResolvedFont::Mask(const QString& text) const {
+    std::lock_guard guard(masksMutex_);
+    if (auto it = masks_.find(text); it != masks_.end()) return it->second;
+    if (masks_.size() >= kMaxMasks) masks_.clear();  // drawers keep their own copies
+    auto mask = MakeMask(*this, text);
+    masks_.emplace(text, mask);
+    return mask;
+}
+
+int ResolvedFont::Advance(const QString& text) const {
+    std::lock_guard guard(masksMutex_);
+    if (auto it = advances_.find(text); it != advances_.end()) return it->second;
+    if (advances_.size() >= kMaxMasks) advances_.clear();
+    const int advance = metrics.horizontalAdvance(text);
+    advances_.emplace(text, advance);
+    return advance;
+}
 
 std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request) {
     static std::mutex mutex;

@@ -3,19 +3,43 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPoint>
+#include <QString>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/DeviceContext.h"
 
 namespace platform {
 
+// The coverage of a text's glyphs, 0 to 255 per pixel, trimmed to its ink.
+struct TextMask {
+    QImage coverage;  // Format_Alpha8; null when the text leaves no ink
+    QPoint offset;    // of its top-left pixel from the character cell's top-left
+};
+
 struct ResolvedFont {
+    ResolvedFont(const QFont& f, const QFontMetrics& m) : font(f), metrics(m) {}
+
     QFont font;
     QFontMetrics metrics;
     int ascent = 0;
     int descent = 0;
     bool antialiased = true;
     int escapement = 0;  // tenths of a degree, counter-clockwise
+
+    // Large glyphs are rasterised as paths on every draw, which is far too
+    // slow for an animation frame; a text's coverage is made once and kept.
+    std::shared_ptr<const TextMask> Mask(const QString& text) const;
+    // The horizontal advance, kept too: shaping a text costs microseconds.
+    int Advance(const QString& text) const;
+
+private:
+    mutable std::mutex masksMutex_;
+    mutable std::unordered_map<QString, std::shared_ptr<const TextMask>> masks_;
+    mutable std::unordered_map<QString, int> advances_;
 };
 
 // The Qt font for a request, resolved once per distinct request and shared

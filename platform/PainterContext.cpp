@@ -19,6 +19,12 @@ QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// (over * a + under * (255 - a)) / 255, rounded, without a division.
+inline int Blend(int over, int under, int a) {
+    const int v = over * a + under * (255 - a) + 128;
+    return (v + (v >> 8)) >> 8;
+}
+
 int Clamp(std::int64_t v, int lo, int hi) { return int(std::clamp<std::int64_t>(v, lo, hi)); }
 
 }  // namespace
@@ -92,39 +98,69 @@ void PainterContext::SetBkMode(BkMode mode) { bkMode_ = mode; }
 void PainterContext::SetTextColor(Rgb colour) { textColour_ = colour; }
 
 TextExtent PainterContext::GetTextExtent(std::string_view text) {
-    return TextExtent{font_->metrics.horizontalAdvance(FromUtf8(text)), font_->ascent + font_->descent};
+    return TextExtent{font_->Advance(FromUtf8(text)), font_->ascent + font_->descent};
 }
 
 void PainterContext::TextOut(int x, int y, std::string_view text) {
     if (drawable_.empty() || text.empty()) return;
     const QString qtext = FromUtf8(text);
-    const int advance = font_->metrics.horizontalAdvance(qtext);
+    const int advance = font_->Advance(qtext);
     const int cell = font_->ascent + font_->descent;
-    // Text turned by the escapement turns about the cell's top-left corner.
+    if (font_->escapement != 0) {
+        TurnedTextOut(x, y, qtext, advance, cell);
+        return;
+    }
+    if (bkMode_ == BkMode::Opaque) {
+        Fill(x, y, std::int64_t(x) + advance, std::int64_t(y) + cell, kOpaqueBackground);
+    }
+    const auto mask = font_->Mask(qtext);
+    if (mask->coverage.isNull()) return;
+    const std::int64_t left = std::int64_t(x) + mask->offset.x();
+    const std::int64_t top = std::int64_t(y) + mask->offset.y();
+    const int red = textColour_.red, green = textColour_.green, blue = textColour_.blue;
+    const QRgb colour = ToQRgb(textColour_);
+    ForEachDrawable(left, top, left + mask->coverage.width(), top + mask->coverage.height(), [&](const QRect& r) {
+        uchar* bits = surface_->bits();
+        const qsizetype stride = surface_->bytesPerLine();
+        for (int dy = r.top(); dy <= r.bottom(); ++dy) {
+            const uchar* cover = mask->coverage.constScanLine(int(dy - top)) + (r.left() - left);
+            auto* row = reinterpret_cast<QRgb*>(bits + dy * stride);
+            for (int dx = r.left(); dx <= r.right(); ++dx, ++cover) {
+                const int a = *cover;
+                if (a == 0) continue;
+                if (a == 255) {
+                    row[dx] = colour;
+                    continue;
+                }
+                const QRgb d = row[dx];
+                row[dx] = qRgb(Blend(red, qRed(d), a), Blend(green, qGreen(d), a), Blend(blue, qBlue(d), a));
+            }
+        }
+        Touched(r);
+    });
+}
+
+void PainterContext::TurnedTextOut(int x, int y, const QString& text, int advance, int cell) {
+    // Turned about the character cell's top-left corner.
     QTransform turn;
     turn.translate(x, y);
     turn.rotate(-font_->escapement / 10.0);
 
-    const bool opaque = bkMode_ == BkMode::Opaque;
-    if (opaque && font_->escapement == 0) {
-        Fill(x, y, std::int64_t(x) + advance, std::int64_t(y) + cell, kOpaqueBackground);
-    }
     QPainter painter(surface_.get());
     if (clipped_) painter.setClipRegion(clip_);
     painter.setTransform(turn);
-    if (opaque && font_->escapement != 0) {
+    if (bkMode_ == BkMode::Opaque) {
         painter.fillRect(QRect(0, 0, advance, cell), QColor(ToQRgb(kOpaqueBackground)));
     }
     painter.setRenderHint(QPainter::TextAntialiasing, font_->antialiased);
     painter.setFont(font_->font);
     painter.setPen(QColor(textColour_.red, textColour_.green, textColour_.blue));
-    painter.drawText(QPoint(0, font_->ascent), qtext);
+    painter.drawText(QPoint(0, font_->ascent), text);
     painter.end();
 
     if (observer_) {
-        // Glyphs may overhang their advance box (italics, wide serifs).
-        QRect ink = font_->metrics.boundingRect(qtext).translated(0, font_->ascent);
-        QRect box = turn.mapRect(ink.united(QRect(0, 0, advance, cell)).adjusted(-1, -1, 1, 1))
+        const QRect ink = font_->metrics.boundingRect(text).translated(0, font_->ascent);
+        QRect box = turn.mapRect(ink.united(QRect(0, 0, advance, cell)).adjusted(-2, -2, 2, 2))
                         .intersected(surface_->rect());
         if (clipped_) box = clip_.intersected(box).boundingRect();
         Touched(box);

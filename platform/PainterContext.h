@@ -46,6 +46,7 @@ private:
     void ForEachDrawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Fn&& fn);
     void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Rgb colour);
     void Touched(const QRect& r);
+    void TurnedTextOut(int x, int y, const QString& text, int advance, int cell);
 
     std::shared_ptr<QImage> surface_;
     TouchObserver observer_;

@@ -4,6 +4,7 @@
 
 #include <QFontInfo>
 #include <QImage>
+#include <QPainter>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -206,6 +207,39 @@ TEST(SurfaceText, CentredNumberLandsInsideItsExtent) {
     for (int y = ink.top; y < ink.bottom && !solid; ++y)
         for (int x = ink.left; x < ink.right && !solid; ++x) solid = s.Pixel(x, y) == kInk;
     EXPECT_TRUE(solid);
+}
+
+// The kept glyph coverage must land exactly where Qt itself draws the text.
+TEST(SurfaceText, MatchesQtsOwnTextRendering) {
+    for (int height : {14, 40, 92}) {
+        for (const char* text : {"16", "8", "Wj"}) {
+            auto image = std::make_shared<QImage>(160, 120, QImage::Format_RGB32);
+            image->fill(qRgb(30, 30, 230));
+            QImage reference = image->copy();
+            const platform::Font font = PieceFont(height);
+            {
+                platform::PainterContext dc(image);
+                dc.SelectFont(font);
+                dc.SetBkMode(platform::BkMode::Transparent);
+                dc.SetTextColor(kInk);
+                dc.TextOut(7, 5, text);
+            }
+            auto resolved = platform::ResolveFont(font);
+            QPainter painter(&reference);
+            painter.setFont(resolved->font);
+            painter.setPen(QColor(0, 0, 60));
+            painter.drawText(7, 5 + resolved->ascent, QString::fromUtf8(text));
+            painter.end();
+            int worst = 0;
+            for (int y = 0; y < 120; ++y)
+                for (int x = 0; x < 160; ++x) {
+                    const QRgb a = image->pixel(x, y), b = reference.pixel(x, y);
+                    worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                      std::abs(qBlue(a) - qBlue(b))});
+                }
+            EXPECT_LE(worst, 12) << "height " << height << " text " << text;
+        }
+    }
 }
 
 TEST(SurfaceText, TransparentLeavesTheBackgroundOpaqueFillsTheExtent) {
