@@ -277,6 +277,10 @@ std::string StripTrailingSlashes(std::string dir) {
     return dir;
 }
 
+std::string Join(const std::string& dir, const std::string& name) {
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
 }  // namespace
 
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
@@ -360,7 +364,7 @@ std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fil
     if (!exeDir.empty()) {
         std::string dir = StripTrailingSlashes(exeDir);
         if (IsWritableDir(dir))
-            return (dir == "/" ? dir : dir + "/") + fileName;
+            return Join(dir, fileName);
     }
     std::string configHome;
     if (IsAbsolute(xdgConfigHome))
@@ -368,14 +372,12 @@ std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fil
     else if (IsAbsolute(home))
         configHome = StripTrailingSlashes(std::string(home)) + "/.config";
     else if (!exeDir.empty())
-        return StripTrailingSlashes(exeDir) + "/" + fileName;  // nowhere better: reads give defaults
+        return Join(StripTrailingSlashes(exeDir), fileName);  // nowhere better: reads give defaults
     else
         return fileName;
-    if (configHome == "/")
-        configHome.clear();
-    std::string dir = configHome + "/tesserin";
+    std::string dir = Join(configHome, "tesserin");
     MakeDirs(dir);  // a failure shows later as a write that returns false
-    return dir + "/" + fileName;
+    return Join(dir, fileName);
 }
 
 std::string SettingsFilePath(const std::string& fileName) {
