@@ -45,7 +45,8 @@ public:
     // Places the bars and the view, so the view has its final size.
     void RecalcLayout();
 
-    void SetActiveView(View* view);
+    // The view that gets commands first; a frame may update its commands' states here.
+    virtual void SetActiveView(View* view);
     View* GetActiveView() const { return view_; }
     Document* GetActiveDocument() const;
 

@@ -160,6 +160,11 @@ void CMainFrame::OnClose() {
     platform::FrameWindow::OnClose();
 }
 
+void CMainFrame::SetActiveView(platform::View* view) {
+    platform::FrameWindow::SetActiveView(view);
+    UpdateCommandStates();
+}
+
 QAction* CMainFrame::Action(int id) const {
     auto it = actions_.find(id);
     return it == actions_.end() ? nullptr : it->second;

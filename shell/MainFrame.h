@@ -24,6 +24,7 @@ public:
     bool PreCreateWindow(platform::CreateStruct& cs) override;
     int OnCreate() override;
     void OnClose() override;
+    void SetActiveView(platform::View* view) override;
 
     // The action of a menu item or tool bar button; null for an unknown id.
     QAction* Action(int id) const;

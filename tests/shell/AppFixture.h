@@ -1,0 +1,83 @@
+#pragma once
+// The whole application, headless: its settings file in a folder of the
+// test's own, message boxes and open dialogs answered by hooks.
+
+#include <QApplication>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/FileDialog.h"
+#include "platform/GuiApplication.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/Sleep.h"
+#include "shell/MainFrame.h"
+#include "shell/tesserinApp.h"
+
+class AppFixture {
+public:
+    AppFixture() {
+        platform::EnsureGuiApplication();
+        platform::SetSleepHook([](int) {});
+        char pattern[] = "/tmp/tesserin-app-test-XXXXXX";
+        folder = mkdtemp(pattern);
+        settings = folder + "/tesserin.ini";
+        previousMessageHook = platform::SetMessageBoxHook(
+            [this](const std::string&, const std::string& text) { messages.push_back(text); });
+        previousDialogHook = platform::SetFileDialogHook(
+            [this](const platform::OpenFileRequest&) { return dialogAnswer; });
+    }
+
+    ~AppFixture() {
+        app.reset();
+        platform::SetMessageBoxHook(previousMessageHook);
+        platform::SetFileDialogHook(previousDialogHook);
+        platform::SetCurrentProfile("");
+        platform::SetSleepHook({});
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    // Makes the application and runs its start-up with these arguments.
+    bool Start(std::vector<std::string> arguments = {}) {
+        app = std::make_unique<CtesserinApp>(settings);
+        app->SetArguments(std::move(arguments));
+        bool started = app->InitInstance();
+        QApplication::processEvents();
+        return started;
+    }
+
+    // Closes the main window as its close button does, then the
+    // application's exit.
+    void Close() {
+        if (CMainFrame* frame = app->MainFrame())
+            frame->close();
+        app->ExitInstance();
+    }
+
+    std::string Setting(const std::string& section, const std::string& key) const {
+        return platform::ProfileFile(settings).GetProfileString(section, key, "<absent>");
+    }
+
+    std::string MakeFile(const std::string& name) const {
+        std::string path = folder + "/" + name;
+        std::ofstream(path) << "not a picture";
+        return path;
+    }
+
+    CMainFrame* Frame() const { return app->MainFrame(); }
+
+    std::string folder;
+    std::string settings;
+    std::unique_ptr<CtesserinApp> app;
+    std::vector<std::string> messages;
+    std::optional<std::string> dialogAnswer;
+    platform::MessageBoxHook previousMessageHook;
+    platform::FileDialogHook previousDialogHook;
+};

@@ -1,0 +1,160 @@
+// The framework pieces that need no window: command routing, the
+// recent-file list, the open dialog's filter, the command line.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/CommandTarget.h"
+#include "platform/FileDialog.h"
+#include "platform/Profile.h"
+#include "platform/RecentFileList.h"
+
+namespace {
+
+class Target : public platform::CommandTarget {
+public:
+    Target(std::vector<std::string>& log, std::string name) : log_(log), name_(std::move(name)) {}
+    void Map(int id) {
+        MapCommand(id, [this, id] { log_.push_back(name_ + ":" + std::to_string(id)); });
+    }
+    void MapRange(int first, int last) {
+        MapCommandRange(first, last, [this](int id) { log_.push_back(name_ + "*" + std::to_string(id)); });
+    }
+
+private:
+    std::vector<std::string>& log_;
+    std::string name_;
+};
+
+TEST(CommandRouting, TheFirstTargetThatMapsTheCommandHandlesIt) {
+    std::vector<std::string> log;
+    Target view(log, "view"), document(log, "document"), frame(log, "frame"), app(log, "app");
+    view.Map(130);
+    document.Map(130);
+    document.Map(200);
+    frame.Map(300);
+    app.Map(200);
+    app.Map(400);
+
+    EXPECT_TRUE(platform::RouteCommand(130, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(platform::RouteCommand(200, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(platform::RouteCommand(300, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(platform::RouteCommand(400, {&view, &document, &frame, &app}));
+    EXPECT_FALSE(platform::RouteCommand(500, {&view, &document, &frame, &app}));
+    // A missing target (no view yet) is skipped.
+    EXPECT_TRUE(platform::RouteCommand(130, {nullptr, &document}));
+    EXPECT_EQ(log, (std::vector<std::string>{"view:130", "document:200", "frame:300", "app:400", "document:130"}));
+}
+
+TEST(CommandRouting, RangesAndLaterMappingsReplaceEarlierOnes) {
+    std::vector<std::string> log;
+    Target target(log, "t");
+    target.MapRange(10, 20);
+    target.Map(15);  // splits nothing: the whole overlapping range goes
+    EXPECT_TRUE(target.HandlesCommand(15));
+    EXPECT_FALSE(target.HandlesCommand(10));
+    target.MapRange(30, 33);
+    EXPECT_TRUE(target.OnCmdMsg(33));
+    EXPECT_FALSE(target.OnCmdMsg(34));
+    EXPECT_FALSE(target.OnCmdMsg(29));
+    EXPECT_TRUE(target.OnCmdMsg(15));
+    EXPECT_EQ(log, (std::vector<std::string>{"t*33", "t:15"}));
+}
+
+class RecentFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tesserin-mru-XXXXXX";
+        folder = mkdtemp(pattern);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string folder;
+};
+
+TEST_F(RecentFiles, NewestFirstWithoutDuplicatesUpToTheLimit) {
+    platform::RecentFileList list("Recent File List", 4);
+    for (const char* name : {"/a.png", "/b.png", "/c.png", "/d.png", "/e.png"})
+        list.Add(name);
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/e.png", "/d.png", "/c.png", "/b.png"}));
+    list.Add("/c.png");
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/c.png", "/e.png", "/d.png", "/b.png"}));
+    // The same file by another spelling is still one entry.
+    list.Add("/x/../e.png");
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/e.png", "/c.png", "/d.png", "/b.png"}));
+    list.Remove(1);
+    list.Remove(7);
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/e.png", "/d.png", "/b.png"}));
+}
+
+TEST_F(RecentFiles, RelativePathsAreStoredInFull) {
+    platform::RecentFileList list("Recent File List", 4);
+    list.Add("picture.bmp");
+    ASSERT_EQ(list.Entries().size(), 1u);
+    EXPECT_EQ(list.Entries()[0], (std::filesystem::current_path() / "picture.bmp").string());
+}
+
+TEST_F(RecentFiles, RoundTripThroughTheSettingsFileKeepsOtherKeys) {
+    platform::ProfileFile profile(folder + "/tesserin.ini");
+    profile.WriteProfileString("Settings", "Image", "/keep.png");
+    profile.WriteProfileString("Recent File List", "File4", "/stale.png");
+
+    platform::RecentFileList written("Recent File List", 4);
+    written.Add("/one.png");
+    written.Add("/two.png");
+    ASSERT_TRUE(written.WriteList(profile));
+
+    EXPECT_EQ(profile.GetProfileString("recent file list", "file1", ""), "/two.png");
+    EXPECT_EQ(profile.GetProfileString("Recent File List", "File2", ""), "/one.png");
+    EXPECT_EQ(profile.GetProfileString("Recent File List", "File4", "<gone>"), "<gone>");
+    EXPECT_EQ(profile.GetProfileString("Settings", "Image", ""), "/keep.png");
+
+    platform::RecentFileList read("Recent File List", 4);
+    read.ReadList(profile);
+    EXPECT_EQ(read.Entries(), written.Entries());
+}
+
+TEST_F(RecentFiles, GarbledOrUnwritableFilesGiveAnEmptyListAndNoCrash) {
+    const std::string path = folder + "/tesserin.ini";
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; i < 4096; ++i)
+            out.put(static_cast<char>((i * 131) % 256));
+    }
+    platform::RecentFileList list("Recent File List", 4);
+    list.ReadList(platform::ProfileFile(path));
+    EXPECT_TRUE(list.Empty());
+
+    list.Add("/a.png");
+    EXPECT_FALSE(list.WriteList(platform::ProfileFile(folder + "/no/such/folder/tesserin.ini")));
+}
+
+TEST(FileFilter, SplitsTheBarSeparatedFormAndMatchesEitherCase) {
+    auto filters = platform::ParseFileFilter("Pictures (*.bmp;*.png)|*.bmp; *.png|PNG|*.png||");
+    ASSERT_EQ(filters.size(), 2u);
+    EXPECT_EQ(filters[0], (platform::FileFilter{"Pictures (*.bmp;*.png)", {"*.bmp", "*.png"}}));
+    EXPECT_EQ(filters[1], (platform::FileFilter{"PNG", {"*.png"}}));
+
+    EXPECT_TRUE(platform::MatchesFilter(filters[0], "PHOTO.PNG"));
+    EXPECT_TRUE(platform::MatchesFilter(filters[0], "photo.Bmp"));
+    EXPECT_FALSE(platform::MatchesFilter(filters[1], "photo.bmp"));
+    EXPECT_FALSE(platform::MatchesFilter(filters[1], "png"));
+    EXPECT_EQ(platform::CaseInsensitivePattern("*.png"), "*.[pP][nN][gG]");
+
+    EXPECT_TRUE(platform::ParseFileFilter("").empty());
+    EXPECT_TRUE(platform::ParseFileFilter("no patterns||").empty());
+}
+
+TEST(CommandLine, AFileNameOpensItAndVersionIsRecognised) {
+    using platform::CommandLineInfo;
+    EXPECT_EQ(platform::ParseCommandLine({}).command, CommandLineInfo::FileNew);
+    auto open = platform::ParseCommandLine({"--quiet", "x.png", "y.png"});
+    EXPECT_EQ(open.command, CommandLineInfo::FileOpen);
+    EXPECT_EQ(open.fileName, "x.png");
+    EXPECT_EQ(platform::ParseCommandLine({"x.png", "--version"}).command, CommandLineInfo::PrintVersion);
+}
+
+}  // namespace
