@@ -200,29 +200,45 @@ void PuzzleBoard::Slide(int stepRow, int stepColumn, int count) {
 
     const int farX = gridX(far.column);
     const int farY = gridY(far.row);
+    // The run together with the former empty cell.
+    auto invalidateLine = [&] {
+        const int x0 = std::min(gridX(empty.column), farX);
+        const int y0 = std::min(gridY(empty.row), farY);
+        const int x1 = std::max(gridX(empty.column), farX) + pw;
+        const int y1 = std::max(gridY(empty.row), farY) + ph;
+        InvalidateArea(x0, y0, x1 - x0, y1 - y0);
+    };
 
     if (view && HasPieceSize()) {
-        std::unique_ptr<platform::DeviceContext> dc = view->GetDC();
-        const int frames = (dx != 0 ? pw : ph) + 1;
-        for (int i = 0; i < frames; ++i) {
-            for (const Step& s : moving) {
-                BoardCell& cell = *s.cell;
-                cell.SetRect(gridX(s.column) + dx * i, gridY(s.row) + dy * i, pw, ph);
-                cell.Draw(*dc, solved);
-                // The cell drawing leaves its right column and bottom row
-                // alone; cleared here so a moving tile never drags a trail of
-                // its neighbour's frame through the gap.
-                dc->FillRect(cell.x + pw - 1, cell.y, cell.x + pw, cell.y + ph, backgroundBrush);
-                dc->FillRect(cell.x, cell.y + ph - 1, cell.x + pw - 1, cell.y + ph, backgroundBrush);
+        try {
+            std::unique_ptr<platform::DeviceContext> dc = view->GetDC();
+            const int frames = (dx != 0 ? pw : ph) + 1;
+            for (int i = 0; i < frames; ++i) {
+                for (const Step& s : moving) {
+                    BoardCell& cell = *s.cell;
+                    cell.SetRect(gridX(s.column) + dx * i, gridY(s.row) + dy * i, pw, ph);
+                    cell.Draw(*dc, solved);
+                    // The cell drawing leaves its right column and bottom row
+                    // alone; cleared here so a moving tile never drags a trail of
+                    // its neighbour's frame through the gap.
+                    dc->FillRect(cell.x + pw - 1, cell.y, cell.x + pw, cell.y + ph, backgroundBrush);
+                    dc->FillRect(cell.x, cell.y + ph - 1, cell.x + pw - 1, cell.y + ph, backgroundBrush);
+                }
+                // The part of the pointed cell that the run has uncovered.
+                int sl = farX, st = farY, sr = farX + pw, sb = farY + ph;
+                if (dx > 0) sr = farX + i;
+                if (dx < 0) sl = farX + pw - i;
+                if (dy > 0) sb = farY + i;
+                if (dy < 0) st = farY + ph - i;
+                if (sl < sr && st < sb) dc->FillRect(sl, st, sr, sb, backgroundBrush);
+                platform::Sleep(1);
             }
-            // The part of the pointed cell that the run has uncovered.
-            int sl = farX, st = farY, sr = farX + pw, sb = farY + ph;
-            if (dx > 0) sr = farX + i;
-            if (dx < 0) sl = farX + pw - i;
-            if (dy > 0) sb = farY + i;
-            if (dy < 0) st = farY + ph - i;
-            if (sl < sr && st < sb) dc->FillRect(sl, st, sr, sb, backgroundBrush);
-            platform::Sleep(1);
+        } catch (...) {
+            // A failed drawing leaves the grid as it was; the moving cells
+            // go back to their places and are drawn there again.
+            for (const Step& s : moving) s.cell->SetRect(gridX(s.column), gridY(s.row), pw, ph);
+            invalidateLine();
+            throw;
         }
     }
 
@@ -241,10 +257,5 @@ void PuzzleBoard::Slide(int stepRow, int stepColumn, int count) {
         cell.SetRect(gridX(line[k].column), gridY(line[k].row), pw, ph);
     }
 
-    // The run together with the former empty cell.
-    const int x0 = std::min(gridX(empty.column), farX);
-    const int y0 = std::min(gridY(empty.row), farY);
-    const int x1 = std::max(gridX(empty.column), farX) + pw;
-    const int y1 = std::max(gridY(empty.row), farY) + ph;
-    InvalidateArea(x0, y0, x1 - x0, y1 - y0);
+    invalidateLine();
 }

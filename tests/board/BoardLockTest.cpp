@@ -76,14 +76,31 @@ TEST_F(BoardLock, ReleasedAfterEveryOperationOnEveryPath) {
     EXPECT_TRUE(b.solved == false);
 }
 
-// A window that fails mid-move must not leave every instance locked out.
-TEST_F(BoardLock, ReleasedWhenTheWindowThrows) {
+// A window that fails mid-slide must not leave every instance locked out,
+// nor cells drawn off their places.
+TEST_F(BoardLock, ReleasedWhenDrawingThrows) {
+    struct Throwing : fake::Context {
+        using fake::Context::Context;
+        void TextOut(int, int, std::string_view) override { throw exec_error("broken"); }
+    };
     struct BrokenWindow : fake::Window {
-        std::unique_ptr<platform::DeviceContext> GetDC() override { throw exec_error("broken"); }
+        bool failAtOnce = true;
+        std::unique_ptr<platform::DeviceContext> GetDC() override {
+            if (failAtOnce) throw exec_error("broken");
+            return std::make_unique<Throwing>(raster, record);
+        }
     } window;
     board_->view = &window;
     EXPECT_THROW(Click(*board_, 3, 0), exec_error);
     EXPECT_TRUE(OtherProcessCanTake());
+    window.failAtOnce = false;
+    EXPECT_THROW(Click(*board_, 3, 0), exec_error);
+    EXPECT_TRUE(OtherProcessCanTake());
+    EXPECT_EQ(board_->FindEmptyCell(), (PuzzleBoard::CellPosition{3, 3}));
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(board_->cells[3][j]->x, j * 100);
+    ASSERT_EQ(window.invalidated.size(), 1u);  // the half-drawn run is repainted
+    EXPECT_EQ(window.invalidated[0], std::vector<int>({0, 300, 400, 400, 1}));
+    EXPECT_EQ(window.record.contextsOpen, 0);
 }
 
 TEST_F(BoardLock, AMoveWaitsWhileAnotherProcessHoldsTheLock) {
