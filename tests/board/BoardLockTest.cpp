@@ -98,8 +98,8 @@ TEST_F(BoardLock, ReleasedWhenDrawingThrows) {
     EXPECT_TRUE(OtherProcessCanTake());
     EXPECT_EQ(board_->FindEmptyCell(), (PuzzleBoard::CellPosition{3, 3}));
     for (int j = 0; j < 3; ++j) EXPECT_EQ(board_->cells[3][j]->x, j * 100);
-    ASSERT_EQ(window.invalidated.size(), 1u);  // the half-drawn run is repainted
-    EXPECT_EQ(window.invalidated[0], std::vector<int>({0, 300, 400, 400, 1}));
+    ASSERT_EQ(window.invalidated.size(), 2u);  // the half-drawn run is repainted
+    EXPECT_EQ(window.invalidated[1], std::vector<int>({0, 300, 400, 400, 1}));
     EXPECT_EQ(window.record.contextsOpen, 0);
 }
 
