@@ -152,12 +152,13 @@ void BmpReader::read_pixels(std::istream& in) {
     Image& image = *image_;
     const std::size_t size = image.image_size();
     const int bits = image.bit_count();
-    const bool row_path = !per_pixel_ && (bits == 24 || bits <= 8);
-    if (row_path) {
+    if (!per_pixel_) {
         // File rows and stored rows share order and stride: read straight
         // into the pixel memory, then drop what lies beyond the last pixel.
         in.read(reinterpret_cast<char*>(image.bitmap()), static_cast<std::streamsize>(size));
         if (static_cast<std::size_t>(in.gcount()) != size) throw file_error(messages::kFileError);
+        // The first strict colour write would refuse a 32-bit image.
+        if (bits != 24 && bits > 8) throw Image::not_support();
         image.clear_row_padding();
         return;
     }
