@@ -161,6 +161,32 @@ TEST(SurfaceFonts, TimesNewRomanResolvesToLiberationSerif) {
     EXPECT_TRUE(info.italic());
 }
 
+TEST(SurfaceFonts, WidthScalesTheTextAndEscapementTurnsIt) {
+    platform::Surface s(80, 80, kWhite);
+    auto dc = s.Context();
+    platform::Font f = PieceFont(30);
+    dc->SelectFont(f);
+    const int normal = dc->GetTextExtent("WWW").cx;
+    f.width = QFontMetrics(platform::ResolveFont(f)->font).averageCharWidth() * 2;
+    dc->SelectFont(f);
+    EXPECT_NEAR(dc->GetTextExtent("WWW").cx, 2 * normal, normal / 5);
+
+    // A quarter turn counter-clockwise: the text runs upwards from (20, 60).
+    f = PieceFont(30);
+    f.escapement = 900;
+    dc->SelectFont(f);
+    dc->SetBkMode(platform::BkMode::Transparent);
+    const auto ext = dc->GetTextExtent("WW");
+    dc->TextOut(20, 60, "WW");
+    const Box ink = InkBox(s, kWhite);
+    ASSERT_FALSE(ink.Empty());
+    EXPECT_GE(ink.left, 20 - 2);
+    EXPECT_LE(ink.right, 20 + ext.cy + 2);
+    EXPECT_GE(ink.top, 60 - ext.cx - 2);
+    EXPECT_LE(ink.bottom, 60 + 2);
+    EXPECT_GT(ink.bottom - ink.top, ink.right - ink.left);
+}
+
 TEST(SurfaceFonts, RepeatedRequestsShareOneResolution) {
     auto a = platform::ResolveFont(PieceFont(92));
     auto b = platform::ResolveFont(PieceFont(92));
