@@ -107,4 +107,28 @@ TEST(SurfaceDrawing, NumberFontCellHeightFollowsThePiece) {
     EXPECT_EQ(dc->GetTextExtent("16").cy, 92);
 }
 
+// Pieces of 1 to 9 pixels give number fonts of zero or negative height and
+// frames with no interior: drawn and slid without harm.
+TEST(SurfaceDrawing, TinyPiecesDrawAndSlide) {
+    platform::Surface surface(60, 60, kWhite);
+    SleepHookScope noSleep;
+    struct SurfaceWindow : platform::Window {
+        platform::Surface& s;
+        explicit SurfaceWindow(platform::Surface& s_) : s(s_) {}
+        void InvalidateRect(int, int, int, int, bool) override {}
+        std::unique_ptr<platform::DeviceContext> GetDC() override { return s.Context(); }
+    } window(surface);
+    PuzzleBoard board;
+    board.view = &window;
+    for (int side = 4; side <= 36; side += 4) {
+        Place(board, 2, 2, side, side, 4);
+        board.Draw(*surface.Context());
+        Click(board, 3, 0);
+        Click(board, 0, 0);
+        EXPECT_EQ(board.FindEmptyCell(), (PuzzleBoard::CellPosition{0, 0})) << side;
+    }
+    EXPECT_EQ(surface.Pixel(2, 2), board::kBackground);  // the empty cell
+    EXPECT_EQ(surface.Pixel(2 + 9, 2), board::kFrameTopLeft);
+}
+
 }  // namespace
