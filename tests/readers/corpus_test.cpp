@@ -279,7 +279,10 @@ TEST(PngSuite, EveryFileDecodesLikeQtOrIsAFormatError) {
         Image pixels;
         const std::string message = decode_with<PngReader>(rows, bytes);
         EXPECT_EQ(decode_with<PngReader>(pixels, bytes, true), message);
-        // The suite's x files are corrupt on purpose; every other one is valid.
+        // The suite's x files are corrupt on purpose (bad signatures, colour
+        // type and depth combinations PNG does not have, a bad checksum, a
+        // missing or empty image data chunk) and libpng refuses each; every
+        // other file is valid and decodes.
         if (name[0] == 'x') {
             EXPECT_EQ(message, messages::kFormatError);
             EXPECT_TRUE(is_empty(rows));
