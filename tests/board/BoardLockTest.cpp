@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "image/Errors.h"
 #include "tests/board/BoardTestSupport.h"
@@ -23,6 +24,7 @@ protected:
         char dir[] = "/tmp/board-lock-XXXXXX";
         ASSERT_NE(::mkdtemp(dir), nullptr);
         runtimeDir_ = dir;
+        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) oldRuntimeDir_ = old;
         ::setenv("XDG_RUNTIME_DIR", dir, 1);
         board_ = std::make_unique<TestBoard>();
         ASSERT_TRUE(board_->lock.IsShared());
@@ -32,6 +34,11 @@ protected:
     void TearDown() override {
         board_.reset();
         std::filesystem::remove_all(runtimeDir_);
+        if (oldRuntimeDir_) {
+            ::setenv("XDG_RUNTIME_DIR", oldRuntimeDir_->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_RUNTIME_DIR");
+        }
     }
 
     // Whether another process gets the lock at once.
@@ -49,6 +56,7 @@ protected:
 
     SleepHookScope noSleep;
     std::filesystem::path runtimeDir_;
+    std::optional<std::string> oldRuntimeDir_;
     std::unique_ptr<TestBoard> board_;
 };
 
