@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QLayout>
+#include <algorithm>
 
 #include "platform/Application.h"
 #include "platform/DocTemplate.h"
@@ -31,11 +32,18 @@ bool FrameWindow::LoadFrame() {
     CreateStruct cs;
     if (!PreCreateWindow(cs))
         return false;
+    // Like any window system, this one makes windows only up to a limit; a
+    // corrupt settings file must not ask for a window it cannot make (or a
+    // surface of gigabytes).
+    cs.x = std::clamp(cs.x, -kMaxWindowExtent, kMaxWindowExtent);
+    cs.y = std::clamp(cs.y, -kMaxWindowExtent, kMaxWindowExtent);
+    cs.cx = std::clamp(cs.cx, 1, kMaxWindowExtent);
+    cs.cy = std::clamp(cs.cy, 1, kMaxWindowExtent);
     // Qt places the outer rectangle with move() but sizes the client area;
     // the frame's own size is known only once the window manager has framed
     // the window, so the size is corrected then (see event()).
     move(cs.x, cs.y);
-    resize(std::max(cs.cx, 1), std::max(cs.cy, 1));
+    resize(cs.cx, cs.cy);
     pendingOuterSize_ = QSize(cs.cx, cs.cy);
     return OnCreate() != -1;
 }

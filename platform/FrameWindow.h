@@ -29,6 +29,9 @@ class FrameWindow : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
 public:
+    // The largest window position and size LoadFrame makes, either way.
+    static constexpr int kMaxWindowExtent = 8192;
+
     FrameWindow();
     ~FrameWindow() override;
 

@@ -188,6 +188,15 @@ TEST_F(AppTest, GarbledOrUnwritableSettingsGiveDefaultsAndNoCrash) {
     Close();
     app.reset();
 
+    // Sizes no window system makes are limited, not obeyed.
+    std::ofstream(settings, std::ios::binary) << "[Settings]\nleft=-90000\ntop=5\nwidth=40000\nheight=0\n";
+    ASSERT_TRUE(Start());
+    EXPECT_GE(Frame()->WindowRect().left(), -8192);
+    EXPECT_LE(Frame()->frameGeometry().width(), 8192);
+    EXPECT_GE(Frame()->frameGeometry().height(), 1);
+    Close();
+    app.reset();
+
     // A settings path below a plain file can be neither read nor written.
     const std::string blocker = MakeFile("blocker");
     settings = blocker + "/tesserin.ini";
