@@ -1,6 +1,6 @@
 #include "shell/tesserinApp.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QStringList>
 
 #include "document/tesserinDoc.h"
@@ -8,6 +8,7 @@
 #include "platform/DocTemplate.h"
 #include "platform/Profile.h"
 #include "resources/Resource.h"
+#include "shell/AppIcon.h"
 #include "shell/MainFrame.h"
 #include "shell/StartupTiming.h"
 
@@ -23,6 +24,7 @@ bool CtesserinApp::InitInstance() {
     if (!platform::Application::InitInstance())
         return false;
 
+    QApplication::setWindowIcon(shell::AppIcon());
     SetProfileName(settingsPath_.empty() ? platform::SettingsFilePath(res::kSettingsFileName)
                                          : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
