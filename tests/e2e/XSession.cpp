@@ -162,8 +162,9 @@ std::optional<unsigned long> Program::FindPopup(unsigned long mainWindow, std::c
                 auto geometry = WindowGeometry(id);
                 // A menu opens below the main window's top edge, starting within its width;
                 // this also skips the root window, which xdotool sometimes lists.
+                // Tooltips are narrower than any menu.
                 if (id != mainWindow && geometry && geometry->y > main->y && geometry->x >= main->x &&
-                    geometry->x < main->x + main->width) {
+                    geometry->x < main->x + main->width && geometry->width >= 100) {
                     found = id;
                     return true;
                 }
