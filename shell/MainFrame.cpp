@@ -217,9 +217,10 @@ void CMainFrame::UpdateIndicators() {
                                                       {res::kIdIndicatorNum, shell::LockKey::Num},
                                                       {res::kIdIndicatorScroll, shell::LockKey::Scroll}};
     for (const auto& [id, key] : keys) {
-        QLabel* pane = indicators_[id];
-        if (!pane)
+        auto it = indicators_.find(id);
+        if (it == indicators_.end())
             continue;
+        QLabel* pane = it->second;
         bool on = shell::IsLockKeyOn(key);
         pane->setText(on ? pane->property("indicatorText").toString() : QString());
     }
