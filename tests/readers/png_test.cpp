@@ -10,7 +10,7 @@
 
 namespace {
 
-struct PngSpec {
+struct PngParams {
     int width = 1;
     int height = 1;
     int depth = 8;
@@ -25,7 +25,7 @@ void append(png_structp png, png_bytep data, std::size_t length) {
     static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
 }
 
-std::string encode(const PngSpec& spec) {
+std::string encode(const PngParams& params) {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -35,19 +35,19 @@ std::string encode(const PngSpec& spec) {
         return {};
     }
     png_set_write_fn(png, &out, append, nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.depth,
-                 spec.color_type, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(params.width), static_cast<png_uint_32>(params.height), params.depth,
+                 params.color_type, params.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (spec.background) {
-        png_color_16 bg = *spec.background;
+    if (!params.palette.empty())
+        png_set_PLTE(png, info, params.palette.data(), static_cast<int>(params.palette.size()));
+    if (params.background) {
+        png_color_16 bg = *params.background;
         png_set_bKGD(png, info, &bg);
     }
     png_write_info(png, info);
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
-        for (const auto& row : spec.rows) png_write_row(png, row.data());
+        for (const auto& row : params.rows) png_write_row(png, row.data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;
@@ -94,68 +94,68 @@ png_color_16 rgb_background(std::uint16_t r, std::uint16_t g, std::uint16_t b) {
 }  // namespace
 
 TEST(PngReader, TruecolourBecomesTwentyFourBits) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.rows = {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}};
+    PngParams params;
+    params.width = 2;
+    params.height = 2;
+    params.rows = {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}};
     Image image;
-    ASSERT_EQ(read(image, encode(spec)), "");
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.bit_count(), 24);
     EXPECT_EQ(image.get_color(Point(0, 0), true), Color(10, 20, 30));
     EXPECT_EQ(image.get_color(Point(1, 1), true), Color(100, 110, 120));
 }
 
 TEST(PngReader, AlphaIsBlendedExactlyOverTheBackground) {
-    PngSpec spec;
-    spec.width = 4;
-    spec.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.rows = {{255, 0, 128, 255, /**/ 9, 9, 9, 0, /**/ 255, 255, 255, 128, /**/ 200, 100, 50, 77}};
+    PngParams params;
+    params.width = 4;
+    params.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    params.rows = {{255, 0, 128, 255, /**/ 9, 9, 9, 0, /**/ 255, 255, 255, 128, /**/ 200, 100, 50, 77}};
     const auto blend = [](int v, int a, int bg) { return (v * a + bg * (255 - a) + 127) / 255; };
 
-    spec.background = rgb_background(0, 0, 0);
+    params.background = rgb_background(0, 0, 0);
     Image image;
-    ASSERT_EQ(read(image, encode(spec)), "");
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.get_color(Point(0, 0), true), Color(255, 0, 128)) << "opaque keeps its value";
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(0, 0, 0)) << "clear takes the background";
     EXPECT_EQ(image.get_color(Point(2, 0), true), Color(128, 128, 128));
     EXPECT_EQ(image.get_color(Point(3, 0), true),
               Color(blend(200, 77, 0), blend(100, 77, 0), blend(50, 77, 0)));
 
-    spec.background = rgb_background(255, 255, 255);
-    ASSERT_EQ(read(image, encode(spec)), "");
+    params.background = rgb_background(255, 255, 255);
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.get_color(Point(0, 0), true), Color(255, 0, 128));
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(255, 255, 255));
 
-    spec.background.reset();  // no background chunk: white
-    ASSERT_EQ(read(image, encode(spec)), "");
+    params.background.reset();  // no background chunk: white
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(255, 255, 255));
     EXPECT_EQ(image.get_color(Point(3, 0), true),
               Color(blend(200, 77, 255), blend(100, 77, 255), blend(50, 77, 255)));
 }
 
 TEST(PngReader, SixteenBitBackgroundsAreTakenDownToEightBits) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.depth = 16;
-    spec.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.background = rgb_background(0x8080, 0x4000, 0x0101);
-    spec.rows = {{0, 0, 0, 0, 0, 0, 0, 0, /**/ 0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x00, 0xFF, 0xFF}};
+    PngParams params;
+    params.width = 2;
+    params.depth = 16;
+    params.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    params.background = rgb_background(0x8080, 0x4000, 0x0101);
+    params.rows = {{0, 0, 0, 0, 0, 0, 0, 0, /**/ 0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x00, 0xFF, 0xFF}};
     Image image;
-    ASSERT_EQ(read(image, encode(spec)), "");
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.get_color(Point(0, 0), true), Color(0x80, 0x40, 0x01));
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(0x12, 0xAB, 0xFF));
 }
 
 TEST(PngReader, GreyWithAlphaBecomesBlendedGrey) {
-    PngSpec spec;
-    spec.width = 3;
-    spec.color_type = PNG_COLOR_TYPE_GRAY_ALPHA;
-    spec.rows = {{90, 255, 90, 0, 200, 100}};
+    PngParams params;
+    params.width = 3;
+    params.color_type = PNG_COLOR_TYPE_GRAY_ALPHA;
+    params.rows = {{90, 255, 90, 0, 200, 100}};
     png_color_16 bg{};
     bg.gray = 40;
-    spec.background = bg;
+    params.background = bg;
     Image image;
-    ASSERT_EQ(read(image, encode(spec)), "");
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.bit_count(), 24);
     EXPECT_EQ(image.get_color(Point(0, 0), true), Color(90, 90, 90));
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(40, 40, 40));
@@ -164,14 +164,14 @@ TEST(PngReader, GreyWithAlphaBecomesBlendedGrey) {
 }
 
 TEST(PngReader, PaletteFilesKeepTheirDepthAndEntries) {
-    PngSpec spec;
-    spec.width = 3;
-    spec.depth = 4;
-    spec.color_type = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
-    spec.rows = {{0x21, 0x00}};
+    PngParams params;
+    params.width = 3;
+    params.depth = 4;
+    params.color_type = PNG_COLOR_TYPE_PALETTE;
+    params.palette = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    params.rows = {{0x21, 0x00}};
     Image image;
-    ASSERT_EQ(read(image, encode(spec)), "");
+    ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.bit_count(), 4);
     EXPECT_EQ(image.get_index(Point(0, 0), true), 2);
     EXPECT_EQ(image.get_index(Point(1, 0), true), 1);
@@ -180,12 +180,12 @@ TEST(PngReader, PaletteFilesKeepTheirDepthAndEntries) {
 }
 
 TEST(PngReader, BrokenFilesAreFormatErrorsAndLeaveTheImageEmpty) {
-    PngSpec spec;
-    spec.width = 40;
-    spec.height = 40;
-    spec.interlaced = true;
-    spec.rows.assign(40, std::vector<std::uint8_t>(120, 7));
-    const std::string whole = encode(spec);
+    PngParams params;
+    params.width = 40;
+    params.height = 40;
+    params.interlaced = true;
+    params.rows.assign(40, std::vector<std::uint8_t>(120, 7));
+    const std::string whole = encode(params);
     std::string bad_crc = whole;
     bad_crc[bad_crc.size() / 2] ^= 0x10;
     const std::string cases[] = {"", "BM not a png", whole.substr(0, 8), whole.substr(0, 40),
@@ -200,9 +200,9 @@ TEST(PngReader, BrokenFilesAreFormatErrorsAndLeaveTheImageEmpty) {
 }
 
 TEST(PngReader, AStreamThatThrowsIsAFormatError) {
-    PngSpec spec;
-    spec.rows = {{1, 2, 3}};
-    std::istringstream in(encode(spec).substr(0, 30), std::ios::binary);
+    PngParams params;
+    params.rows = {{1, 2, 3}};
+    std::istringstream in(encode(params).substr(0, 30), std::ios::binary);
     in.exceptions(std::ios::failbit | std::ios::badbit | std::ios::eofbit);
     Image image;
     PngReader reader;
