@@ -287,26 +287,28 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 
 const std::string& ProfileFile::Path() const { return path_; }
 
-std::string ProfileFile::GetProfileString(const std::string& section, const std::string& key,
-                                          const std::string& defaultValue) const {
+// The value stored under section/key, if the file holds one.
+std::optional<std::string> ProfileFile::Lookup(const std::string& section, const std::string& key) const {
     if (!IsValidSection(section) || !IsValidKey(key))
-        return defaultValue;
+        return std::nullopt;
     Profile ini;
     if (LoadIni(path_, ini) != Load::Loaded)
-        return defaultValue;
+        return std::nullopt;
     const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-    return value ? std::string(value) : defaultValue;
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::string ProfileFile::GetProfileString(const std::string& section, const std::string& key,
+                                          const std::string& defaultValue) const {
+    return Lookup(section, key).value_or(defaultValue);
 }
 
 int ProfileFile::GetProfileInt(const std::string& section, const std::string& key,
                                int defaultValue) const {
-    if (!IsValidSection(section) || !IsValidKey(key))
-        return defaultValue;
-    Profile ini;
-    if (LoadIni(path_, ini) != Load::Loaded)
-        return defaultValue;
-    const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-    return value ? ParseInt(value, defaultValue) : defaultValue;
+    std::optional<std::string> value = Lookup(section, key);
+    return value ? ParseInt(value->c_str(), defaultValue) : defaultValue;
 }
 
 bool ProfileFile::WriteProfileString(const std::string& section, const std::string& key,

@@ -12,6 +12,7 @@
 // (read-only file or folder, a file that could not be read in full) returns
 // false and leaves the file exactly as it was.
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -44,6 +45,8 @@ public:
     bool DeleteProfileKey(const std::string& section, const std::string& key) const;
 
 private:
+    std::optional<std::string> Lookup(const std::string& section, const std::string& key) const;
+
     std::string path_;
 };
 
