@@ -340,21 +340,46 @@ TEST_F(ProfileTest, UnwritableFolderFailsTheWriteQuietly) {
     EXPECT_FALSE(ProfileFile("").WriteProfileInt("Settings", "left", 1));
 }
 
-TEST_F(ProfileTest, ReadOnlyFolderAndUnreadableFileAsAnOrdinaryUser) {
-    if (IsRoot())
-        GTEST_SKIP() << "permission bits do not bind root";
-    Put("[Settings]\nleft=1\n");
-    ::chmod(dir.c_str(), 0555);
+// Permission bits do not bind root, so as root the checks run in a child that
+// has become the unprivileged user "nobody". Returns the first failing step.
+int ReadOnlyFolderAndUnreadableFileSteps(const std::string& dir, const std::string& path) {
     ProfileFile profile(path);
-    EXPECT_FALSE(profile.WriteProfileInt("Settings", "left", 2));
-    EXPECT_EQ(profile.GetProfileInt("Settings", "left", 0), 1);
+    ::chmod(dir.c_str(), 0555);
+    if (profile.WriteProfileInt("Settings", "left", 2)) return 1;
+    if (profile.GetProfileInt("Settings", "left", 0) != 1) return 2;
     ::chmod(dir.c_str(), 0755);
 
     ::chmod(path.c_str(), 0200);  // writable but unreadable: never overwrite blind
-    EXPECT_EQ(profile.GetProfileInt("Settings", "left", 9), 9);
-    EXPECT_FALSE(profile.WriteProfileInt("Settings", "left", 2));
+    if (profile.GetProfileInt("Settings", "left", 9) != 9) return 3;
+    if (profile.WriteProfileInt("Settings", "left", 2)) return 4;
     ::chmod(path.c_str(), 0600);
-    EXPECT_EQ(Contents(), "[Settings]\nleft=1\n");
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream contents;
+    contents << in.rdbuf();
+    return contents.str() == "[Settings]\nleft=1\n" ? 0 : 5;
+}
+
+TEST_F(ProfileTest, ReadOnlyFolderAndUnreadableFileAsAnOrdinaryUser) {
+    Put("[Settings]\nleft=1\n");
+    if (!IsRoot()) {
+        EXPECT_EQ(ReadOnlyFolderAndUnreadableFileSteps(dir, path), 0);
+        return;
+    }
+    const uid_t nobody = 65534;
+    ASSERT_EQ(::chown(dir.c_str(), nobody, nobody), 0);
+    ASSERT_EQ(::chown(path.c_str(), nobody, nobody), 0);
+    ::chmod(dir.c_str(), 0755);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(100);
+        ::_exit(ReadOnlyFolderAndUnreadableFileSteps(dir, path));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "first failing step";
 }
 
 TEST_F(ProfileTest, RewriteKeepsPermissionBitsAndSymbolicLinks) {
