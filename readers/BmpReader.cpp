@@ -85,6 +85,9 @@ void BmpReader::read_headers(std::istream& in) {
 
     BitmapInfoHeader& h = info_->bmiHeader;
     h.biSize = read_field<4>(in);
+    // A core header is refused as such, even in a file too short to hold
+    // the 40 bytes read below.
+    if (h.biSize < kInfoHeaderSize) throw Image::format_error();
     h.biWidth = static_cast<std::int32_t>(read_field<4>(in));
     h.biHeight = static_cast<std::int32_t>(read_field<4>(in));
     h.biPlanes = static_cast<std::uint16_t>(read_field<2>(in));
@@ -97,12 +100,11 @@ void BmpReader::read_headers(std::istream& in) {
     h.biClrImportant = read_field<4>(in);
 
     if (h.biClrUsed == 0 && h.biBitCount <= 8) h.biClrUsed = static_cast<std::uint32_t>(ipow(2, h.biBitCount));
-    // Compressed, top-down, empty and core-header bitmaps, and bit counts
-    // without a pixel path, are refused before anything is allocated.
+    // Compressed, top-down and empty bitmaps, and bit counts without a pixel
+    // path, are refused before anything is allocated.
     if (h.biCompression != 0) throw Image::format_error();
     if (h.biHeight < 0) throw Image::format_error();
     if (h.biHeight == 0 || h.biWidth < 1) throw Image::format_error();
-    if (h.biSize < kInfoHeaderSize) throw Image::format_error();
     if (!supported_bits(h.biBitCount)) throw Image::format_error();
     if (h.biSize > kInfoHeaderSize) skip(in, h.biSize - kInfoHeaderSize);
 }

@@ -220,6 +220,24 @@ TEST(BmpReader, FilesEndingInsideTheHeadersAreFileErrors) {
     }
 }
 
+TEST(BmpReader, ATinyCoreHeaderFileIsAFormatError) {
+    // 1 x 1 at 24 bits with the 12-byte header: 30 bytes, fewer than a
+    // 40-byte header needs.
+    std::string core = "BM";
+    put(core, 30, 4);
+    put(core, 0, 4);
+    put(core, 26, 4);
+    put(core, 12, 4);
+    put(core, 1, 2);
+    put(core, 1, 2);
+    put(core, 1, 2);
+    put(core, 24, 2);
+    core += bytes({1, 2, 3, 0});
+    Image image = filled_image();
+    EXPECT_EQ(decode_with<BmpReader>(image, core), messages::kFormatError);
+    EXPECT_TRUE(is_empty(image));
+}
+
 TEST(BmpReader, ReadsOnlyForwardAndStopsAtThePixels) {
     Bmp bmp;
     bmp.pixels = bytes({1, 2, 3, 0});
