@@ -35,8 +35,8 @@ bool FrameWindow::LoadFrame() {
     // Like any window system, this one makes windows only up to a limit; a
     // corrupt settings file must not ask for a window it cannot make (or a
     // surface of gigabytes).
-    cs.x = std::clamp(cs.x, -kMaxWindowExtent, kMaxWindowExtent);
-    cs.y = std::clamp(cs.y, -kMaxWindowExtent, kMaxWindowExtent);
+    cs.x = std::clamp(cs.x, -kMaxWindowPosition, kMaxWindowPosition);
+    cs.y = std::clamp(cs.y, -kMaxWindowPosition, kMaxWindowPosition);
     cs.cx = std::clamp(cs.cx, 1, kMaxWindowExtent);
     cs.cy = std::clamp(cs.cy, 1, kMaxWindowExtent);
     // Qt places the outer rectangle with move() but sizes the client area;

@@ -29,8 +29,11 @@ class FrameWindow : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
 public:
-    // The largest window position and size LoadFrame makes, either way.
+    // The largest window size LoadFrame makes, and the farthest position
+    // either way (X's 16-bit coordinates; desktops of several screens reach
+    // well past one screen's width).
     static constexpr int kMaxWindowExtent = 8192;
+    static constexpr int kMaxWindowPosition = 32767;
 
     FrameWindow();
     ~FrameWindow() override;
