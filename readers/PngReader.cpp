@@ -172,6 +172,28 @@ void PngReader::read_rows() {
         return;
     }
 
+    if (!per_pixel_ && passes_ > 1 && bits < 8) {
+        // Unpacked to a byte per pixel, every row at once would take up to
+        // eight times the image. The image keeps its indexes exactly, so each
+        // pass continues the row from there.
+        const int width = image.width();
+        rows_.reset(new std::uint8_t[row_bytes]());
+        for (int pass = 0; pass < passes_; ++pass) {
+            for (int y = 0; y < height; ++y) {
+                const bool in_pass = PNG_ROW_IN_INTERLACE_PASS(y, pass);
+                if (in_pass) {
+                    for (int x = 0; x < width; ++x) {
+                        rows_[x] = static_cast<std::uint8_t>(image.get_index(Point(x, y), false));
+                    }
+                }
+                png_read_row(png_, rows_.get(), nullptr);
+                if (in_pass) image.set_index_row(y, rows_.get());
+            }
+        }
+        rows_.reset();
+        return;
+    }
+
     blended_.reset(new std::uint8_t[3 * static_cast<std::size_t>(image.width())]);
     if (!per_pixel_ && passes_ == 1) {
         rows_.reset(new std::uint8_t[row_bytes]());

@@ -3,6 +3,8 @@
 
 #include <png.h>
 
+#include <sys/resource.h>
+
 #include <optional>
 
 #include "readers/PngReader.h"
@@ -71,11 +73,11 @@ std::string chunk(const std::string& type, const std::string& data) {
 }
 
 // A file that stops right after announcing its image data.
-std::string header_only(std::uint32_t width, std::uint32_t height, int depth, int color_type) {
+std::string header_only(std::uint32_t width, std::uint32_t height, int depth, int color_type, int interlace = 0) {
     std::string ihdr;
     for (std::uint32_t v : {width, height})
         for (int s = 24; s >= 0; s -= 8) ihdr += static_cast<char>(v >> s);
-    ihdr += {static_cast<char>(depth), static_cast<char>(color_type), 0, 0, 0};
+    ihdr += {static_cast<char>(depth), static_cast<char>(color_type), 0, 0, static_cast<char>(interlace)};
     return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", "");
 }
 
@@ -222,4 +224,19 @@ TEST(PngReader, HugeImagesFailBeforeTheirRowsAreRead) {
     EXPECT_EQ(read(image, header_only(0x7FFFFFFF, 1, 8, PNG_COLOR_TYPE_RGB)), messages::kFormatError)
         << "beyond libpng's own width limit";
     EXPECT_EQ(read(image, header_only(3, 3, 3, PNG_COLOR_TYPE_RGB)), messages::kFormatError);
+}
+
+TEST(PngReader, InterlacedPackedPixelsNeedNoBufferBeyondTheImage) {
+    // 1 GiB of 1-bit pixels, interlaced: a byte per pixel for every row would
+    // be 8 GiB. The image's memory stays untouched but for its first row.
+    const auto peak_kib = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    const long before = peak_kib();
+    Image image;
+    EXPECT_EQ(read(image, header_only(131072, 65536, 1, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_ADAM7)),
+              messages::kFormatError);
+    EXPECT_LT(peak_kib() - before, 512L * 1024);
 }
