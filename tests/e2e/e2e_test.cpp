@@ -159,9 +159,14 @@ TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     program.WriteSettings("[Settings]\nImage=/nowhere/picture.png\n");
     unsigned long window = Start(program);
     ASSERT_NE(window, 0u);
+    // The first paint reaches the screen a few rectangles at a time: wait for
+    // the whole starting board, not just its first cell.
     std::optional<BoardOnScreen> board;
-    ASSERT_TRUE(WaitFor([&] { return (board = FindBoard(window)) && PixelAt(window, board->X(0), board->Y(0)) == kTileFace; }, 20s))
-        << "no board drawn";
+    ASSERT_TRUE(WaitFor([&] {
+        return (board = FindBoard(window)) && PixelAt(window, board->X(0), board->Y(0)) == kTileFace &&
+               PixelAt(window, board->X(2), board->Y(3)) == kTileFace &&
+               PixelAt(window, board->X(3), board->Y(3)) == kBackground;
+    }, 20s)) << "no board drawn";
 
     // The empty cell is bottom right; click the piece on its left.
     EXPECT_EQ(PixelAt(window, board->X(3), board->Y(3)), kBackground);
