@@ -48,18 +48,26 @@ bool FrameWindow::LoadFrame() {
     return OnCreate() != -1;
 }
 
+QSize FrameWindow::ClientSizeForOuter(const QRect& outer, const QRect& inner, const QSize& wanted) {
+    // A frame sets the client off its corner (a title bar at the least).
+    // Without that offset a larger outer rectangle is no frame: Qt read it
+    // back from the server while its own size still lagged behind, as when
+    // another program moves and resizes the window in quick succession.
+    if (inner.left() <= outer.left() && inner.top() <= outer.top())
+        return QSize();
+    int extraWidth = outer.width() - inner.width();
+    int extraHeight = outer.height() - inner.height();
+    return QSize(std::max(wanted.width() - extraWidth, 1), std::max(wanted.height() - extraHeight, 1));
+}
+
 bool FrameWindow::event(QEvent* e) {
     bool result = QMainWindow::event(e);
     if (pendingOuterSize_.isValid() && isVisible() &&
         (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)) {
-        QRect outer = frameGeometry();
-        QRect inner = geometry();
-        int extraWidth = outer.width() - inner.width();
-        int extraHeight = outer.height() - inner.height();
-        if (extraWidth > 0 || extraHeight > 0) {
-            QSize wanted = pendingOuterSize_;
+        QSize client = ClientSizeForOuter(frameGeometry(), geometry(), pendingOuterSize_);
+        if (client.isValid()) {
             pendingOuterSize_ = QSize();
-            resize(std::max(wanted.width() - extraWidth, 1), std::max(wanted.height() - extraHeight, 1));
+            resize(client);
         }
     }
     return result;

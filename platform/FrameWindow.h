@@ -67,6 +67,10 @@ public:
 
     // The outer rectangle in screen coordinates.
     QRect WindowRect() const;
+    // The client size that makes the outer size wanted, from the outer and
+    // inner rectangles once a window manager has framed the window; an
+    // invalid size while there is no frame to make room for.
+    static QSize ClientSizeForOuter(const QRect& outer, const QRect& inner, const QSize& wanted);
     // True once OnClose has destroyed the window.
     bool IsDestroyed() const { return destroyed_; }
 

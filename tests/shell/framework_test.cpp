@@ -10,6 +10,7 @@
 #include "platform/Application.h"
 #include "platform/CommandTarget.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameWindow.h"
 #include "platform/Profile.h"
 #include "platform/RecentFileList.h"
 
@@ -146,6 +147,19 @@ TEST(FileFilter, SplitsTheBarSeparatedFormAndMatchesEitherCase) {
 
     EXPECT_TRUE(platform::ParseFileFilter("").empty());
     EXPECT_TRUE(platform::ParseFileFilter("no patterns||").empty());
+}
+
+TEST(FramePlacement, OnlyARealFrameShrinksTheClientToTheSavedOuterSize) {
+    using platform::FrameWindow;
+    // Borders of 5 and a title bar of 25: the client makes room for them.
+    EXPECT_EQ(FrameWindow::ClientSizeForOuter(QRect(50, 60, 310, 430), QRect(55, 85, 300, 400), QSize(300, 400)),
+              QSize(290, 370));
+    // No frame: a larger outer rectangle is the server's newer size, which a
+    // quick move and resize by another program leaves Qt to catch up with.
+    EXPECT_FALSE(
+        FrameWindow::ClientSizeForOuter(QRect(50, 60, 700, 500), QRect(50, 60, 300, 400), QSize(300, 400)).isValid());
+    EXPECT_FALSE(
+        FrameWindow::ClientSizeForOuter(QRect(50, 60, 300, 400), QRect(50, 60, 300, 400), QSize(300, 400)).isValid());
 }
 
 TEST(CommandLine, AFileNameOpensItAndVersionIsRecognised) {
