@@ -313,17 +313,7 @@ int ProfileFile::GetProfileInt(const std::string& section, const std::string& ke
 
 bool ProfileFile::WriteProfileString(const std::string& section, const std::string& key,
                                      const std::string& value) const {
-    if (path_.empty() || !IsValidSection(section) || !IsValidKey(key) || HasLineBreakOrNul(value))
-        return false;
-    Profile ini;
-    if (LoadIni(path_, ini) == Load::Unusable)
-        return false;
-    if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0)
-        return false;
-    std::string text;
-    if (!Serialize(ini, text))
-        return false;
-    return ReplaceFile(path_, text);
+    return WriteProfileKeys(section, {{key, value}});
 }
 
 bool ProfileFile::WriteProfileInt(const std::string& section, const std::string& key,
@@ -332,16 +322,34 @@ bool ProfileFile::WriteProfileInt(const std::string& section, const std::string&
 }
 
 bool ProfileFile::DeleteProfileKey(const std::string& section, const std::string& key) const {
-    if (path_.empty() || !IsValidSection(section) || !IsValidKey(key))
+    return WriteProfileKeys(section, {{key, std::nullopt}});
+}
+
+bool ProfileFile::WriteProfileKeys(const std::string& section,
+                                   const std::vector<Change>& changes) const {
+    if (path_.empty() || !IsValidSection(section))
         return false;
+    for (const auto& [key, value] : changes)
+        if (!IsValidKey(key) || (value && HasLineBreakOrNul(*value)))
+            return false;
     Profile ini;
-    Load loaded = LoadIni(path_, ini);
-    if (loaded == Load::Unusable)
+    if (LoadIni(path_, ini) == Load::Unusable)
         return false;
-    if (ini.GetValue(section.c_str(), key.c_str(), nullptr) == nullptr)
-        return true;  // nothing to remove: leave the file untouched
-    // The section header stays even when its last key goes.
-    ini.Delete(section.c_str(), key.c_str(), /*removeEmpty=*/false);
+    bool changed = false;
+    for (const auto& [key, value] : changes) {
+        const char* old = ini.GetValue(section.c_str(), key.c_str(), nullptr);
+        if (value ? (old && *value == old) : !old)
+            continue;  // already as asked
+        changed = true;
+        if (!value) {
+            // The section header stays even when its last key goes.
+            ini.Delete(section.c_str(), key.c_str(), /*removeEmpty=*/false);
+        } else if (ini.SetValue(section.c_str(), key.c_str(), value->c_str()) < 0) {
+            return false;
+        }
+    }
+    if (!changed)
+        return true;  // the file holds all of it already: no rewrite
     std::string text;
     if (!Serialize(ini, text))
         return false;

@@ -2,7 +2,7 @@
 // The settings file: one INI file, UTF-8, "key=value" lines under "[section]"
 // headers. Nothing is cached: every call reads the file afresh, so a value
 // written is seen at once by any later read, in this process or another.
-// Every write loads the file, changes one key and replaces the file through a
+// Every write loads the file, changes its keys and replaces the file through a
 // temporary file in the same folder (written, synced, then renamed over the
 // old one), so other sections and keys survive and a crash never leaves a
 // half-written file.
@@ -14,6 +14,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -43,6 +45,12 @@ public:
                             const std::string& value) const;
     // True when the key is absent afterwards (also when it was never there).
     bool DeleteProfileKey(const std::string& section, const std::string& key) const;
+
+    // Several keys of one section in one rewrite: a value to store, or none to
+    // delete the key. All or nothing; a file that already holds every value
+    // is not rewritten.
+    using Change = std::pair<std::string, std::optional<std::string>>;
+    bool WriteProfileKeys(const std::string& section, const std::vector<Change>& changes) const;
 
 private:
     std::optional<std::string> Lookup(const std::string& section, const std::string& key) const;

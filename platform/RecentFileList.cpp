@@ -54,14 +54,14 @@ void RecentFileList::ReadList(const ProfileFile& profile) {
 }
 
 bool RecentFileList::WriteList(const ProfileFile& profile) const {
-    bool ok = true;
+    std::vector<ProfileFile::Change> changes;
     for (int i = 0; i < size_; ++i) {
         if (i < static_cast<int>(entries_.size()))
-            ok = profile.WriteProfileString(section_, KeyName(i), entries_[i]) && ok;
+            changes.emplace_back(KeyName(i), entries_[i]);
         else
-            ok = profile.DeleteProfileKey(section_, KeyName(i)) && ok;
+            changes.emplace_back(KeyName(i), std::nullopt);
     }
-    return ok;
+    return profile.WriteProfileKeys(section_, changes);
 }
 
 }  // namespace platform

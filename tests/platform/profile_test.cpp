@@ -224,6 +224,27 @@ TEST_F(ProfileTest, AReaderNeverSeesAHalfWrittenFile) {
     EXPECT_EQ(profile.GetProfileString("Recent File List", "File1499", ""), "/some/long/path/to/a/picture/number/1499.png");
 }
 
+TEST_F(ProfileTest, BatchWritesAllOrNothingAndSkipsUnchangedFiles) {
+    ProfileFile profile(path);
+    ASSERT_TRUE(profile.WriteProfileKeys("List", {{"File1", "/a.png"}, {"File2", "/b.png"}}));
+    const std::string before = Contents();
+
+    // One key the format cannot hold refuses the whole batch.
+    EXPECT_FALSE(profile.WriteProfileKeys("List", {{"File1", "/c.png"}, {"bad=key", "x"}}));
+    EXPECT_EQ(Contents(), before);
+
+    // Values the file already holds leave it alone: same inode, no rewrite.
+    struct stat st1 {}, st2 {};
+    ASSERT_EQ(::stat(path.c_str(), &st1), 0);
+    EXPECT_TRUE(profile.WriteProfileKeys("list", {{"FILE1", "/a.png"}, {"File3", std::nullopt}}));
+    ASSERT_EQ(::stat(path.c_str(), &st2), 0);
+    EXPECT_EQ(st1.st_ino, st2.st_ino);
+
+    EXPECT_TRUE(profile.WriteProfileKeys("List", {{"File1", "/b.png"}, {"File2", std::nullopt}}));
+    EXPECT_EQ(profile.GetProfileString("List", "File1", ""), "/b.png");
+    EXPECT_EQ(profile.GetProfileString("List", "File2", "gone"), "gone");
+}
+
 TEST_F(ProfileTest, DeleteRemovesOnlyThatKey) {
     ProfileFile profile(path);
     ASSERT_TRUE(profile.WriteProfileString("Settings", "Image", "/x.png"));
