@@ -10,3 +10,12 @@ inline constexpr const char* kUnsupportedFileFormat = "サポートされてい�
 inline constexpr const char* kFileError = "ファイルエラー。";
 inline constexpr const char* kFormatError = "フォーマットエラー";
 }  // namespace messages
+
+// Captions an image operation posts when its main work starts.
+namespace captions {
+inline constexpr const char* kResizing = "サイズ変更中";
+inline constexpr const char* kIncreasingColours = "増色処理中";
+inline constexpr const char* kHistogram = "ヒストグラムの作成中";
+inline constexpr const char* kPalette = "パレットの作成中";
+inline constexpr const char* kMapping = "画像を作成中";
+}  // namespace captions

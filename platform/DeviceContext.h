@@ -77,6 +77,10 @@ public:
     // Copies w x h pixels whose top-left source pixel is (sx, sy) in picture
     // coordinates (y downward) to (x, y). Pixels outside the source are skipped.
     virtual void BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) = 0;
+
+    // Selects and realises a palette of entries for later indexed drawing.
+    // A true-colour surface has no palette, so by default this does nothing.
+    virtual void RealizePalette(const Rgb* /*entries*/, int /*count*/) {}
 };
 
 }  // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// Copies rectangles of an Image onto a drawing context: the one place where a
+// picture reaches the screen. Stateless; made for one drawing or kept.
+
+#include "image/Geometry.h"
+
+class Image;
+
+namespace platform {
+class DeviceContext;
+}
+
+class ImageRenderer {
+public:
+    ImageRenderer() = default;
+    virtual ~ImageRenderer();
+
+    // Copies source (picture coordinates, y downward, right and bottom
+    // exclusive) to point at the same size. Throws exec_error without pixel
+    // memory; only 24-bit images reach the screen, others throw
+    // Image::not_support. Pixels outside the image are not drawn.
+    virtual void draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source,
+                      bool realize_palette);
+    // The whole image.
+    virtual void draw_all(const Image& image, platform::DeviceContext& dc, Point point, bool realize_palette);
+    // Realises the image's palette in dc; a 24-bit image has none.
+    virtual void realize_palette(const Image& image, platform::DeviceContext& dc);
+};
