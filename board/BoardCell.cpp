@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "image/ImageRenderer.h"
+
 namespace board {
 
 namespace {
@@ -61,11 +63,22 @@ void BoardCell::Draw(platform::DeviceContext& dc, bool solved) const {
     dc.SelectFont(font);
     const int w = width;
     const int h = height;
+    if (solved && source) {
+        ImageRenderer().draw(*source, dc, Point(x, y), Rect(sourceX, sourceY, sourceX + w, sourceY + h), false);
+        return;
+    }
     if (!solved && !visible) {
         dc.FillRect(x, y, x + w - 1, y + h - 1, board::kBackground);
         return;
     }
     dc.Draw3dRect(x, y, w - 1, h - 1, board::kFrameTopLeft, board::kFrameBottomRight);
+    if (source) {
+        // The frame's interior: the piece without its first column and row
+        // and its last two.
+        ImageRenderer().draw(*source, dc, Point(x + 1, y + 1),
+                             Rect(sourceX + 1, sourceY + 1, sourceX + w - 2, sourceY + h - 2), false);
+        return;
+    }
     const std::string text = NumberText();
     dc.SetBkMode(platform::BkMode::Transparent);
     const platform::TextExtent extent = dc.GetTextExtent(text);

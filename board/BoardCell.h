@@ -8,6 +8,8 @@
 
 #include "platform/DeviceContext.h"
 
+class Image;
+
 namespace board {
 
 // The view's background: the empty cell and the strips a slide uncovers.
@@ -38,9 +40,11 @@ public:
     // Stores the rectangle and remakes the font for the new height.
     void SetRect(int x, int y, int width, int height);
 
-    // Draws the cell as a framed numbered tile, or as the empty cell while
-    // the board is being played. The column x + width - 1 and the row
-    // y + height - 1 are left alone: they are the gap to the next cell.
+    // Draws the cell as a framed tile (its number, or with a source its
+    // piece of the picture), or as the empty cell while the board is being
+    // played. The column x + width - 1 and the row y + height - 1 are left
+    // alone, the gap to the next cell, except on a solved picture, whose
+    // pieces join into the whole picture.
     void Draw(platform::DeviceContext& dc, bool solved) const;
 
     // The text in colour at (x, y) over its shadow one pixel right and down.
@@ -56,5 +60,10 @@ public:
     int height = 0;
     int pieceNumber = 0;
     bool visible = true;
+    // The picture the piece is cut from (the board's scaled picture), or null
+    // on the numbers picture; the piece's top-left corner in it.
+    const Image* source = nullptr;
+    int sourceX = 0;
+    int sourceY = 0;
     platform::Font font;
 };

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "colour/ColorDepthFilter.h"
+#include "image/ResizeFilter.h"
 #include "platform/Sleep.h"
 
 namespace {
@@ -38,10 +40,18 @@ bool PuzzleBoard::IsBuilt() const {
                        [this](const auto& row) { return static_cast<int>(row.size()) == columns; });
 }
 
-void PuzzleBoard::Rebuild(bool remakeCells, [[maybe_unused]] bool remakePicture) {
+void PuzzleBoard::Rebuild(bool remakeCells, bool remakePicture) {
     solved = false;
     const int pw = PieceWidth();
     const int ph = PieceHeight();
+    if (!picture) {
+        picturePending_ = false;
+    } else if (remakePicture || picturePending_) {
+        // Before any cell is touched: a picture that cannot be prepared
+        // leaves the board as it was.
+        picturePending_ = !HasPieceSize();
+        if (!picturePending_) PreparePicture();
+    }
     if (remakeCells) {
         cells.clear();
         const int last = columns * rows - 1;
@@ -56,11 +66,44 @@ void PuzzleBoard::Rebuild(bool remakeCells, [[maybe_unused]] bool remakePicture)
     }
     for (std::size_t r = 0; r < cells.size(); ++r) {
         for (std::size_t j = 0; j < cells[r].size(); ++j) {
-            cells[r][j]->SetRect(left + static_cast<int>(j) * pw, top + static_cast<int>(r) * ph, pw,
-                                 ph);
+            BoardCell& cell = *cells[r][j];
+            cell.SetRect(left + static_cast<int>(j) * pw, top + static_cast<int>(r) * ph, pw, ph);
+            SetPiece(cell, cell.pieceNumber);
         }
     }
     InvalidateArea(left, top, width, height);
+}
+
+void PuzzleBoard::SetPicture(Image* image) {
+    picture = image;
+    Rebuild(true, true);
+}
+
+void PuzzleBoard::PreparePicture() {
+    using ImageList = ImageFilter::ImageList;
+    using ImageResults = ImageFilter::ImageResults;
+    if (picture->bit_count() < 24) {
+        ColorDepthFilter increase(24, 0, true);
+        ImageList in{picture};
+        ImageResults out;
+        increase.execute(in.begin(), in.end(), out);
+        // Taken over rather than copied: the same content without a second
+        // copy of a large picture.
+        if (!out.empty() && out.front().get() != picture) *picture = std::move(*out.front());
+    }
+    ResizeFilter resize(Size(width, height), true, true, Color(255, 255, 255), 1);
+    ImageList in{picture};
+    ImageResults out;
+    resize.execute(in.begin(), in.end(), out);
+    if (!out.empty() && out.front().get() != &boardImage) boardImage = std::move(*out.front());
+}
+
+void PuzzleBoard::SetPiece(BoardCell& cell, int piece) {
+    cell.pieceNumber = piece;
+    if (!picture) return;
+    cell.source = &boardImage;
+    cell.sourceX = piece % columns * PieceWidth();
+    cell.sourceY = piece / columns * PieceHeight();
 }
 
 void PuzzleBoard::Draw(platform::DeviceContext& dc) {
@@ -156,7 +199,9 @@ void PuzzleBoard::Shuffle() {
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i <= n - 3; ++i) {
             const int j = i + 1 + std::rand() % (n - i - 2);
-            std::swap(cellAt(i).pieceNumber, cellAt(j).pieceNumber);
+            const int piece = cellAt(i).pieceNumber;
+            SetPiece(cellAt(i), cellAt(j).pieceNumber);
+            SetPiece(cellAt(j), piece);
         }
     }
     InvalidateArea(left, top, width, height);
@@ -248,10 +293,10 @@ void PuzzleBoard::Slide(int stepRow, int stepColumn, int count) {
     for (int k = 0; k <= count; ++k) {
         BoardCell& cell = *line[k].cell;
         if (k < count) {
-            cell.pieceNumber = line[k + 1].cell->pieceNumber;
+            SetPiece(cell, line[k + 1].cell->pieceNumber);
             cell.visible = true;
         } else {
-            cell.pieceNumber = last;
+            SetPiece(cell, last);
             cell.visible = false;
         }
         cell.SetRect(gridX(line[k].column), gridY(line[k].row), pw, ph);

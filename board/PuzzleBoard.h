@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/BoardCell.h"
+#include "image/Image.h"
 #include "platform/DeviceContext.h"
 #include "platform/NamedLock.h"
 #include "platform/Window.h"
@@ -27,9 +28,16 @@ public:
     PuzzleBoard& operator=(const PuzzleBoard&) = delete;
 
     // Lays the cells out over the board area again; with remakeCells every
-    // piece goes home. Never takes the lock: Finer, Coarser and Shuffle call
-    // it while they hold it.
+    // piece goes home, with remakePicture the picture is scaled to the board
+    // anew. Never takes the lock: Finer, Coarser and Shuffle call it while
+    // they hold it. When preparing the picture throws (an image the board
+    // cannot show), the cells and the scaled picture stay as they were.
     void Rebuild(bool remakeCells, bool remakePicture);
+
+    // The picture to cut into pieces (not owned; null for the numbers
+    // picture), then a full rebuild. A picture of fewer than 24 bits is
+    // raised to 24 bits in place, once.
+    void SetPicture(Image* image);
 
     // Every cell, row by row. Draws nothing while a piece would be smaller
     // than one pixel.
@@ -64,6 +72,8 @@ public:
     int height = 200;
     int columns = 4;
     int rows = 4;
+    Image* picture = nullptr;  // not owned
+    Image boardImage;          // picture scaled to width x height
     std::vector<std::vector<std::unique_ptr<BoardCell>>> cells;  // [row][column]
     platform::Rgb backgroundBrush = board::kBackground;
     platform::NamedLock lock{board::kLockName};
@@ -83,8 +93,17 @@ protected:
 
 private:
     bool HasPieceSize() const { return PieceWidth() >= 1 && PieceHeight() >= 1; }
+    // Raises the picture to 24 bits if needed and scales it into boardImage.
+    void PreparePicture();
+    // Gives the cell a piece, and with a picture the place of that piece in
+    // boardImage: the offset follows the piece, wherever the cell is.
+    void SetPiece(BoardCell& cell, int piece);
     bool IsBuilt() const;
     BoardCell& CellAt(int row, int column) const { return *cells[row][column]; }
     // The run lies from the empty cell in steps of (stepRow, stepColumn).
     void Slide(int stepRow, int stepColumn, int count);
+
+    // A board too small for one-pixel pieces skips scaling; the next rebuild
+    // at a usable size does it.
+    bool picturePending_ = false;
 };
