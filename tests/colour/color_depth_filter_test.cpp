@@ -180,7 +180,7 @@ TEST_F(ColorDepthFilterTest, OneBitGivesPurePaletteColoursAndRowProgressBelowHun
             for (int x = 0; x < 11; ++x)
                 EXPECT_EQ(result.get_color(Point(x, y), true), (x + y) % 3 == 0 ? light : dark) << x << "," << y;
         ASSERT_EQ(run->window.captions.size(), 1u);
-        EXPECT_EQ(run->window.captions[0], captions::kIncreasingColours);
+        EXPECT_STREQ(run->window.captions[0], captions::kIncreasingColours);
         EXPECT_EQ(run->window.progress, c.progress);
     }
 }
