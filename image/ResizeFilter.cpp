@@ -99,6 +99,10 @@ public:
     // Fills one result row (blue-green-red triples).
     void fill_row(int y, int width, Color background, std::uint8_t* out) {
         for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i] = row(y, static_cast<int>(i));
+        if (n_ == 1) {
+            fill_row_once(width, background, out);
+            return;
+        }
         const double scale = 1.0 / (static_cast<double>(n_) * n_);
         for (int x = 0; x < width; ++x, out += 3) {
             double r = 0.0, g = 0.0, b = 0.0;
@@ -128,11 +132,34 @@ public:
     }
 
 private:
+    // One sample per pixel, the common case: the sum is the sample and the
+    // scale is 1, so a channel is the sample rounded and the background
+    // stays as it is.
+    void fill_row_once(int width, Color background, std::uint8_t* out) const {
+        const Row w = rows_.front();
+        for (int x = 0; x < width; ++x, out += 3) {
+            const Column c = columns_.empty() ? column(x, 0) : columns_[static_cast<std::size_t>(x)];
+            if (c.inside && w.inside) {
+                const std::uint8_t* p00 = w.first + c.first;
+                const std::uint8_t* p10 = w.first + c.second;
+                const std::uint8_t* p01 = w.second + c.first;
+                const std::uint8_t* p11 = w.second + c.second;
+                out[0] = channel(blend(p00[0], p10[0], p01[0], p11[0], c.weight, w.weight), 1.0);
+                out[1] = channel(blend(p00[1], p10[1], p01[1], p11[1], c.weight, w.weight), 1.0);
+                out[2] = channel(blend(p00[2], p10[2], p01[2], p11[2], c.weight, w.weight), 1.0);
+            } else {
+                out[0] = background.blue;
+                out[1] = background.green;
+                out[2] = background.red;
+            }
+        }
+    }
+
+    // Rounded and limited to 0..255; limiting before truncating gives the
+    // same value and needs no branch (NaN, which no sum gives, becomes 0).
     static std::uint8_t channel(double sum, double scale) {
         const double v = sum * scale + 0.5;
-        if (!(v > 0)) return 0;
-        if (v >= 255) return 255;
-        return static_cast<std::uint8_t>(v);
+        return static_cast<std::uint8_t>(std::min(std::max(0.0, v), 255.0));
     }
 
     Column column(int x, int j) const {
