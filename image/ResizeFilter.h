@@ -38,6 +38,7 @@ public:
     const int samples;
 
 protected:
-    // Fills result from source; false when cancelled.
+    // Gives result the source's format at the fitted size and fills it from
+    // source; false when cancelled. result may be source itself.
     bool resample(const Image& source, Image& result);
 };
