@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/MessageBox.h"
+#include "framework/MessageBox.h"
 #include "resources/Resource.h"
 #include "tests/document/ViewFixture.h"
 
@@ -19,11 +19,11 @@ protected:
         folder = mkdtemp(pattern);
         settings = folder + "/tesserin.ini";
         platform::SetCurrentProfile(settings);
-        previousHook = platform::SetMessageBoxHook(
+        previousHook = framework::SetMessageBoxHook(
             [this](const std::string& caption, const std::string& text) { shown.push_back(caption + "|" + text); });
     }
     void TearDown() override {
-        platform::SetMessageBoxHook(previousHook);
+        framework::SetMessageBoxHook(previousHook);
         platform::SetCurrentProfile("");
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -35,7 +35,7 @@ protected:
     std::string folder;
     std::string settings;
     std::vector<std::string> shown;
-    platform::MessageBoxHook previousHook;
+    framework::MessageBoxHook previousHook;
 };
 
 TEST_F(DocumentTest, RemembersItsPathWhenDestroyed) {

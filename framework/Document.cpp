@@ -1,4 +1,4 @@
-#include "platform/Document.h"
+#include "framework/Document.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/Application.h"
-#include "platform/MessageBox.h"
-#include "platform/View.h"
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
+#include "framework/View.h"
 #include "resources/Resource.h"
 
-namespace platform {
+namespace framework {
 
 Document::Document() : title_(res::kUntitled) {}
 
@@ -85,4 +85,4 @@ void Document::SetTitleListener(std::function<void(const std::string&)> listener
     titleListener_ = std::move(listener);
 }
 
-}  // namespace platform
+}  // namespace framework

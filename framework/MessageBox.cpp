@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "framework/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -6,7 +6,7 @@
 
 #include "resources/Resource.h"
 
-namespace platform {
+namespace framework {
 
 namespace {
 std::string& Caption() {
@@ -43,4 +43,4 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
     return previous;
 }
 
-}  // namespace platform
+}  // namespace framework

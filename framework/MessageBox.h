@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace platform {
+namespace framework {
 
 // The caption of every message box (the application sets it at start-up).
 void SetMessageBoxCaption(const std::string& caption);
@@ -18,4 +18,4 @@ using MessageBoxHook = std::function<void(const std::string& caption, const std:
 // Replaces the dialog; an empty hook restores it. Returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-}  // namespace platform
+}  // namespace framework

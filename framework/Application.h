@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/CommandTarget.h"
+#include "framework/CommandTarget.h"
 
-namespace platform {
+namespace framework {
 
 class Document;
 class FrameWindow;
@@ -84,4 +84,4 @@ private:
 // The one application object, or null.
 Application* AfxGetApp();
 
-}  // namespace platform
+}  // namespace framework
