@@ -13,11 +13,11 @@
 
 #include "framework/Application.h"
 #include "framework/Document.h"
+#include "framework/ProfileStore.h"
 #include "shell/LockKeys.h"
 #include "framework/RecentFileList.h"
 #include "framework/View.h"
 #include "resources/Resource.h"
-#include "shell/ProfileStore.h"
 #include "shell/ToolBarStrip.h"
 
 namespace {
@@ -39,7 +39,7 @@ CMainFrame::~CMainFrame() = default;
 bool CMainFrame::PreCreateWindow(framework::CreateStruct& cs) {
     if (!framework::FrameWindow::PreCreateWindow(cs))
         return false;
-    ProfileStore store;
+    framework::ProfileStore store;
     store.section = res::kSettingsSection;
     cs.x = store.getInt("left", 200);
     cs.y = store.getInt("top", 100);
@@ -151,7 +151,7 @@ int CMainFrame::OnCreate() {
 
 void CMainFrame::OnClose() {
     QRect rect = WindowRect();
-    ProfileStore store;
+    framework::ProfileStore store;
     store.section = res::kSettingsSection;
     store.writeInt("left", rect.left());
     store.writeInt("top", rect.top());
