@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cassert>
 
+#include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/FileDialog.h"
@@ -10,7 +11,6 @@
 #include "framework/MessageBox.h"
 #include "platform/Profile.h"
 #include "framework/RecentFileList.h"
-#include "resources/Resource.h"
 
 namespace framework {
 
@@ -37,15 +37,15 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
     return info;
 }
 
-Application::Application(std::string appName) : appName_(std::move(appName)) {
+Application::Application(FrameworkTexts texts) {
     assert(!theApp && "one application object only");
     theApp = this;
-    SetMessageBoxCaption(appName_);
-    MapCommand(res::kIdFileNew, [this] { OnFileNew(); });
-    MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
-    MapCommandRange(res::kIdFileMruFirst, res::kIdFileMruLast,
-                    [this](int id) { OnOpenRecentFile(id - res::kIdFileMruFirst); });
-    MapCommand(res::kIdAppExit, [this] { OnAppExit(); });
+    SetFrameworkTexts(std::move(texts));
+    MapCommand(kIdFileNew, [this] { OnFileNew(); });
+    MapCommand(kIdFileOpen, [this] { OnFileOpen(); });
+    MapCommandRange(kIdFileMruFirst, kIdFileMruLast,
+                    [this](int id) { OnOpenRecentFile(id - kIdFileMruFirst); });
+    MapCommand(kIdAppExit, [this] { OnAppExit(); });
 }
 
 Application::~Application() {
@@ -105,7 +105,7 @@ bool Application::WriteProfileString(const std::string& section, const std::stri
 }
 
 void Application::LoadStdProfileSettings(int n) {
-    recentFiles_ = std::make_unique<RecentFileList>(res::kRecentFileSection, n);
+    recentFiles_ = std::make_unique<RecentFileList>(GetFrameworkTexts().recentFileSection, n);
     if (const platform::ProfileFile* profile = platform::CurrentProfile())
         recentFiles_->ReadList(*profile);
 }
@@ -128,7 +128,7 @@ FrameWindow* Application::MainWindow() const {
 bool Application::ProcessShellCommand(const CommandLineInfo& info) {
     switch (info.command) {
     case CommandLineInfo::FileNew:
-        if (!OnCmdMsg(res::kIdFileNew))
+        if (!OnCmdMsg(kIdFileNew))
             OnFileNew();
         return MainWindow() != nullptr;
     case CommandLineInfo::FileOpen:
@@ -150,7 +150,7 @@ void Application::OnFileNew() {
 
 void Application::OnFileOpen() {
     OpenFileRequest request;
-    request.filter = res::kAllFilesFilter;
+    request.filter = GetFrameworkTexts().allFilesFilter;
     if (auto path = ShowOpenFileDialog(request))
         OpenDocumentFile(*path);
 }

@@ -10,11 +10,11 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 #include "framework/View.h"
-#include "resources/Resource.h"
+#include "framework/FrameworkTexts.h"
 
 namespace framework {
 
-Document::Document() : title_(res::kUntitled) {}
+Document::Document() : title_(GetFrameworkTexts().untitled) {}
 
 Document::~Document() {
     for (View* view : views_)
@@ -23,7 +23,7 @@ Document::~Document() {
 
 bool Document::OnNewDocument() {
     pathName_.clear();
-    SetTitle(res::kUntitled);
+    SetTitle(GetFrameworkTexts().untitled);
     return true;
 }
 
@@ -37,7 +37,7 @@ bool Document::OnOpenDocument(const std::string& path) {
         ::close(fd);
     }
     if (!ok)
-        AfxMessageBox(res::kFileOpenFailed);
+        AfxMessageBox(GetFrameworkTexts().fileOpenFailed);
     return ok;
 }
 

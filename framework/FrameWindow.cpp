@@ -9,11 +9,11 @@
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/View.h"
-#include "resources/Resource.h"
+#include "framework/FrameworkTexts.h"
 
 namespace framework {
 
-FrameWindow::FrameWindow() : baseTitle_(res::kAppTitle) {}
+FrameWindow::FrameWindow() : baseTitle_(GetFrameworkTexts().appTitle) {}
 
 FrameWindow::~FrameWindow() = default;
 
@@ -97,7 +97,7 @@ QAction* FrameWindow::CommandAction(int id, const QString& text, const QString& 
 
 void FrameWindow::OnUpdateFrameTitle(const std::string& documentTitle) {
     std::string title = documentTitle.empty() ? baseTitle_
-                                              : documentTitle + res::kTitleSeparator + baseTitle_;
+                                              : documentTitle + GetFrameworkTexts().titleSeparator + baseTitle_;
     setWindowTitle(QString::fromStdString(title));
 }
 

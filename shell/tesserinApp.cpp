@@ -13,7 +13,7 @@
 #include "shell/StartupTiming.h"
 
 CtesserinApp::CtesserinApp(std::string settingsPath)
-    : framework::Application(res::kAppTitle), settingsPath_(std::move(settingsPath)) {}
+    : framework::Application(res::FrameworkTexts()), settingsPath_(std::move(settingsPath)) {}
 
 void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
     arguments_ = std::move(arguments);
@@ -25,8 +25,9 @@ bool CtesserinApp::InitInstance() {
         return false;
 
     QApplication::setWindowIcon(shell::AppIcon());
-    SetProfileName(settingsPath_.empty() ? platform::SettingsFilePath(res::kSettingsFileName)
-                                         : settingsPath_);
+    SetProfileName(settingsPath_.empty()
+                       ? platform::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName)
+                       : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
 
     AddDocTemplate(std::make_unique<framework::SingleDocTemplate>(

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "framework/FrameworkTexts.h"
 #include "framework/MessageBox.h"
 #include "resources/Resource.h"
 #include "tests/document/ViewFixture.h"
@@ -19,11 +20,14 @@ protected:
         folder = mkdtemp(pattern);
         settings = folder + "/tesserin.ini";
         platform::SetCurrentProfile(settings);
+        // The program's texts, as its application hands them to the framework.
+        previousTexts = framework::SetFrameworkTexts(res::FrameworkTexts());
         previousHook = framework::SetMessageBoxHook(
             [this](const std::string& caption, const std::string& text) { shown.push_back(caption + "|" + text); });
     }
     void TearDown() override {
         framework::SetMessageBoxHook(previousHook);
+        framework::SetFrameworkTexts(previousTexts);
         platform::SetCurrentProfile("");
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -36,6 +40,7 @@ protected:
     std::string settings;
     std::vector<std::string> shown;
     framework::MessageBoxHook previousHook;
+    framework::FrameworkTexts previousTexts;
 };
 
 TEST_F(DocumentTest, RemembersItsPathWhenDestroyed) {
