@@ -1,12 +1,12 @@
 #include "document/tesserinDoc.h"
 
 #include "resources/Resource.h"
-#include "shell/ProfileStore.h"
+#include "framework/ProfileStore.h"
 
 CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {}
 
 CtesserinDoc::~CtesserinDoc() {
-    ProfileStore store;
+    framework::ProfileStore store;
     store.section = res::kSettingsSection;
     store.writeString("Image", GetPathName());
     board.reset();

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "board/PuzzleBoard.h"
-#include "platform/Document.h"
+#include "framework/Document.h"
 
-class CtesserinDoc : public platform::Document {
+class CtesserinDoc : public framework::Document {
 public:
     CtesserinDoc();
     ~CtesserinDoc() override;

@@ -26,7 +26,7 @@ CtesserinView::~CtesserinView() {
 }
 
 CtesserinDoc* CtesserinView::GetDocument() const {
-    return static_cast<CtesserinDoc*>(platform::View::GetDocument());
+    return static_cast<CtesserinDoc*>(framework::View::GetDocument());
 }
 
 PuzzleBoard* CtesserinView::Board() const {
@@ -35,7 +35,7 @@ PuzzleBoard* CtesserinView::Board() const {
 }
 
 void CtesserinView::OnInitialUpdate() {
-    platform::View::OnInitialUpdate();
+    framework::View::OnInitialUpdate();
     RecalcParentLayout();
     if (PuzzleBoard* board = Board())
         board->view = this;

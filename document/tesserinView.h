@@ -3,12 +3,12 @@
 // paints the background and the board, and turns left-button input and the
 // three tool commands into board operations.
 
-#include "platform/View.h"
+#include "framework/View.h"
 
 class CtesserinDoc;
 class PuzzleBoard;
 
-class CtesserinView : public platform::View {
+class CtesserinView : public framework::View {
 public:
     CtesserinView();
     ~CtesserinView() override;

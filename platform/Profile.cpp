@@ -249,7 +249,7 @@ std::optional<ProfileFile>& Current() {
 
 bool IsWritableDir(const std::string& dir) {
     // Tried, not asked: access() says yes to root even on read-only mounts.
-    std::string probe = dir + "/.tesserin-probe-XXXXXX";
+    std::string probe = dir + "/.settings-probe-XXXXXX";
     int fd = ::mkstemp(probe.data());
     if (fd < 0)
         return false;
@@ -369,8 +369,9 @@ const ProfileFile* CurrentProfile() {
     return current ? &*current : nullptr;
 }
 
-std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fileName,
-                               const char* xdgConfigHome, const char* home) {
+std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName,
+                               const std::string& fileName, const char* xdgConfigHome,
+                               const char* home) {
     if (!exeDir.empty()) {
         std::string dir = StripTrailingSlashes(exeDir);
         if (IsWritableDir(dir))
@@ -385,12 +386,12 @@ std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fil
         return Join(StripTrailingSlashes(exeDir), fileName);  // nowhere better: reads give defaults
     else
         return fileName;
-    std::string dir = Join(configHome, "tesserin");
+    std::string dir = Join(configHome, folderName);
     MakeDirs(dir);  // a failure shows later as a write that returns false
     return Join(dir, fileName);
 }
 
-std::string SettingsFilePath(const std::string& fileName) {
+std::string SettingsFilePath(const std::string& folderName, const std::string& fileName) {
     std::string exeDir;
     char buffer[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -405,7 +406,7 @@ std::string SettingsFilePath(const std::string& fileName) {
         if (const passwd* pw = ::getpwuid(::getuid()))
             home = pw->pw_dir;
     }
-    return ChooseSettingsPath(exeDir, fileName, std::getenv("XDG_CONFIG_HOME"), home);
+    return ChooseSettingsPath(exeDir, folderName, fileName, std::getenv("XDG_CONFIG_HOME"), home);
 }
 
 }  // namespace platform

@@ -64,14 +64,15 @@ void SetCurrentProfile(const std::string& path);
 const ProfileFile* CurrentProfile();  // null before SetCurrentProfile
 
 // Where the settings file named fileName lives: the folder of /proc/self/exe
-// when that folder is writable, else $XDG_CONFIG_HOME/tesserin/ (by default
-// ~/.config/tesserin/), created on demand.
-std::string SettingsFilePath(const std::string& fileName);
+// when that folder is writable, else $XDG_CONFIG_HOME/<folderName>/ (by
+// default ~/.config/<folderName>/), created on demand.
+std::string SettingsFilePath(const std::string& folderName, const std::string& fileName);
 
 // The testable core of SettingsFilePath. exeDir may end in "/" or not; an empty
 // or unwritable exeDir falls back to xdgConfigHome, used only when it is an
 // absolute path, else home + "/.config". Either may be null.
-std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fileName,
-                               const char* xdgConfigHome, const char* home);
+std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName,
+                               const std::string& fileName, const char* xdgConfigHome,
+                               const char* home);
 
 }  // namespace platform

@@ -1,7 +1,10 @@
 #pragma once
 // The program's resource table: command ids, menu and tool bar texts, status
-// prompts and the framework's own texts. Every user-visible text lives here
-// once; code refers to the names.
+// prompts and the texts the framework shows for the program. Every
+// user-visible text lives here once; code refers to the names.
+
+#include "framework/CommandIds.h"
+#include "framework/FrameworkTexts.h"
 
 namespace res {
 
@@ -13,12 +16,12 @@ inline constexpr const char* kTemplateString =
     "tesserin\n\ntesserin\n\n\ntesserin.Document\ntesserin.Document";
 
 // Framework command ids.
-inline constexpr int kIdFileNew = 57600;
-inline constexpr int kIdFileOpen = 57601;
-inline constexpr int kIdFileMruFirst = 57616;
-inline constexpr int kIdFileMruLast = 57631;
-inline constexpr int kIdAppAbout = 57664;
-inline constexpr int kIdAppExit = 57665;
+inline constexpr int kIdFileNew = framework::kIdFileNew;
+inline constexpr int kIdFileOpen = framework::kIdFileOpen;
+inline constexpr int kIdFileMruFirst = framework::kIdFileMruFirst;
+inline constexpr int kIdFileMruLast = framework::kIdFileMruLast;
+inline constexpr int kIdAppAbout = framework::kIdAppAbout;
+inline constexpr int kIdAppExit = framework::kIdAppExit;
 
 // The view's tool commands.
 inline constexpr int kIdCoarser = 130;  // fewer, larger pieces
@@ -42,7 +45,8 @@ inline constexpr const char* kRecentFilePlaceholder = "最近使ったﾌｧｲ�
 inline constexpr const char* kFileOpenFailed = "ファイルを開けませんでした。";
 inline constexpr const char* kAllFilesFilter = "すべてのファイル (*.*)|*.*||";
 
-// Settings file.
+// Settings file, and the folder it goes to when it cannot live beside the program.
+inline constexpr const char* kSettingsFolderName = "tesserin";
 inline constexpr const char* kSettingsFileName = "tesserin.ini";
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kRecentFileSection = "Recent File List";
@@ -76,5 +80,17 @@ inline constexpr const char* kTipCoarser = "細かく";
 inline constexpr const char* kTipFiner = "荒く";
 inline constexpr const char* kTipShuffle = "シャッフル";
 inline constexpr const char* kTipAppAbout = "バージョン情報";
+
+// The framework's texts as this program has them.
+inline framework::FrameworkTexts FrameworkTexts() {
+    framework::FrameworkTexts texts;
+    texts.appTitle = kAppTitle;
+    texts.untitled = kUntitled;
+    texts.titleSeparator = kTitleSeparator;
+    texts.fileOpenFailed = kFileOpenFailed;
+    texts.allFilesFilter = kAllFilesFilter;
+    texts.recentFileSection = kRecentFileSection;
+    return texts;
+}
 
 }  // namespace res

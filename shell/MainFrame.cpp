@@ -11,13 +11,13 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "platform/Application.h"
-#include "platform/Document.h"
+#include "framework/Application.h"
+#include "framework/Document.h"
+#include "framework/ProfileStore.h"
 #include "shell/LockKeys.h"
-#include "platform/RecentFileList.h"
-#include "platform/View.h"
+#include "framework/RecentFileList.h"
+#include "framework/View.h"
 #include "resources/Resource.h"
-#include "shell/ProfileStore.h"
 #include "shell/ToolBarStrip.h"
 
 namespace {
@@ -36,10 +36,10 @@ QString RecentEntryText(int index, const std::string& path) {
 CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() = default;
 
-bool CMainFrame::PreCreateWindow(platform::CreateStruct& cs) {
-    if (!platform::FrameWindow::PreCreateWindow(cs))
+bool CMainFrame::PreCreateWindow(framework::CreateStruct& cs) {
+    if (!framework::FrameWindow::PreCreateWindow(cs))
         return false;
-    ProfileStore store;
+    framework::ProfileStore store;
     store.section = res::kSettingsSection;
     cs.x = store.getInt("left", 200);
     cs.y = store.getInt("top", 100);
@@ -140,7 +140,7 @@ bool CMainFrame::CreateStatusBar() {
 }
 
 int CMainFrame::OnCreate() {
-    if (platform::FrameWindow::OnCreate() == -1)
+    if (framework::FrameWindow::OnCreate() == -1)
         return -1;
     LoadMenu();
     if (!CreateToolBar() || !CreateStatusBar())
@@ -151,17 +151,17 @@ int CMainFrame::OnCreate() {
 
 void CMainFrame::OnClose() {
     QRect rect = WindowRect();
-    ProfileStore store;
+    framework::ProfileStore store;
     store.section = res::kSettingsSection;
     store.writeInt("left", rect.left());
     store.writeInt("top", rect.top());
     store.writeInt("width", rect.width());
     store.writeInt("height", rect.height());
-    platform::FrameWindow::OnClose();
+    framework::FrameWindow::OnClose();
 }
 
-void CMainFrame::SetActiveView(platform::View* view) {
-    platform::FrameWindow::SetActiveView(view);
+void CMainFrame::SetActiveView(framework::View* view) {
+    framework::FrameWindow::SetActiveView(view);
     UpdateCommandStates();
 }
 
@@ -171,9 +171,9 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    platform::View* view = GetActiveView();
-    platform::Document* document = GetActiveDocument();
-    platform::Application* app = platform::AfxGetApp();
+    framework::View* view = GetActiveView();
+    framework::Document* document = GetActiveDocument();
+    framework::Application* app = framework::AfxGetApp();
     for (auto& [id, action] : actions_) {
         bool handled = (view && view->HandlesCommand(id)) || (document && document->HandlesCommand(id)) ||
                        HandlesCommand(id) || (app && app->HandlesCommand(id));
@@ -190,8 +190,8 @@ void CMainFrame::UpdateRecentFileMenu() {
     }
     recentActions_.clear();
 
-    platform::Application* app = platform::AfxGetApp();
-    platform::RecentFileList* list = app ? app->GetRecentFileList() : nullptr;
+    framework::Application* app = framework::AfxGetApp();
+    framework::RecentFileList* list = app ? app->GetRecentFileList() : nullptr;
     if (!list || list->Empty()) {
         auto* placeholder = new QAction(Text(res::kRecentFilePlaceholder), fileMenu_);
         placeholder->setStatusTip(Text(res::kPromptFileMru));
@@ -237,5 +237,5 @@ bool CMainFrame::event(QEvent* e) {
     default:
         break;
     }
-    return platform::FrameWindow::event(e);
+    return framework::FrameWindow::event(e);
 }

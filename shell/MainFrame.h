@@ -7,24 +7,24 @@
 #include <map>
 #include <vector>
 
-#include "platform/FrameWindow.h"
+#include "framework/FrameWindow.h"
 
 class QLabel;
 class QMenu;
 class QStatusBar;
 class QToolBar;
 
-class CMainFrame : public platform::FrameWindow {
+class CMainFrame : public framework::FrameWindow {
     Q_OBJECT
 
 public:
     CMainFrame();
     ~CMainFrame() override;
 
-    bool PreCreateWindow(platform::CreateStruct& cs) override;
+    bool PreCreateWindow(framework::CreateStruct& cs) override;
     int OnCreate() override;
     void OnClose() override;
-    void SetActiveView(platform::View* view) override;
+    void SetActiveView(framework::View* view) override;
 
     // The action of a menu item or tool bar button; null for an unknown id.
     QAction* Action(int id) const;

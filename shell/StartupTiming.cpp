@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/FrameWindow.h"
-#include "platform/View.h"
+#include "framework/FrameWindow.h"
+#include "framework/View.h"
 
 namespace shell {
 
@@ -50,7 +50,7 @@ private:
 
 }  // namespace
 
-void WatchStartup(platform::FrameWindow* frame) {
+void WatchStartup(framework::FrameWindow* frame) {
     if (!frame || !std::getenv(kStartupTimingVariable))
         return;
     QWidget* view = frame->GetActiveView() ? frame->GetActiveView()->Widget() : nullptr;

@@ -5,7 +5,7 @@
 //   tesserin-timing drawn <ns>    once the view's first paint is done
 // Without the variable nothing is watched.
 
-namespace platform {
+namespace framework {
 class FrameWindow;
 }
 
@@ -13,6 +13,6 @@ namespace shell {
 
 inline constexpr const char* kStartupTimingVariable = "TESSERIN_STARTUP_TIMING";
 
-void WatchStartup(platform::FrameWindow* frame);
+void WatchStartup(framework::FrameWindow* frame);
 
 }  // namespace shell

@@ -5,7 +5,7 @@
 
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
-#include "platform/DocTemplate.h"
+#include "framework/DocTemplate.h"
 #include "platform/Profile.h"
 #include "resources/Resource.h"
 #include "shell/AppIcon.h"
@@ -13,7 +13,7 @@
 #include "shell/StartupTiming.h"
 
 CtesserinApp::CtesserinApp(std::string settingsPath)
-    : platform::Application(res::kAppTitle), settingsPath_(std::move(settingsPath)) {}
+    : framework::Application(res::FrameworkTexts()), settingsPath_(std::move(settingsPath)) {}
 
 void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
     arguments_ = std::move(arguments);
@@ -21,15 +21,16 @@ void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
 }
 
 bool CtesserinApp::InitInstance() {
-    if (!platform::Application::InitInstance())
+    if (!framework::Application::InitInstance())
         return false;
 
     QApplication::setWindowIcon(shell::AppIcon());
-    SetProfileName(settingsPath_.empty() ? platform::SettingsFilePath(res::kSettingsFileName)
-                                         : settingsPath_);
+    SetProfileName(settingsPath_.empty()
+                       ? platform::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName)
+                       : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
 
-    AddDocTemplate(std::make_unique<platform::SingleDocTemplate>(
+    AddDocTemplate(std::make_unique<framework::SingleDocTemplate>(
         res::kMainResource, res::kTemplateString,
         [] { return std::make_unique<CtesserinDoc>(); },
         [] { return std::make_unique<CMainFrame>(); },
@@ -40,7 +41,7 @@ bool CtesserinApp::InitInstance() {
         for (int i = 1; i < qtArguments.size(); ++i)
             arguments_.push_back(qtArguments[i].toStdString());
     }
-    if (!ProcessShellCommand(platform::ParseCommandLine(arguments_)))
+    if (!ProcessShellCommand(framework::ParseCommandLine(arguments_)))
         return false;
 
     CMainFrame* frame = MainFrame();

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Application.h"
+#include "framework/Application.h"
 
 class CMainFrame;
 class CtesserinView;
 
-class CtesserinApp : public platform::Application {
+class CtesserinApp : public framework::Application {
 public:
     // An empty settingsPath means the settings file's usual place.
     explicit CtesserinApp(std::string settingsPath = {});

@@ -11,7 +11,7 @@
 #include "board/PuzzleBoard.h"
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
-#include "platform/FrameWindow.h"
+#include "framework/FrameWindow.h"
 #include "platform/GuiApplication.h"
 #include "platform/Profile.h"
 #include "platform/Sleep.h"
@@ -24,7 +24,7 @@ public:
         char pattern[] = "/tmp/tesserin-doc-test-XXXXXX";
         folder = mkdtemp(pattern);
         platform::SetCurrentProfile(folder + "/tesserin.ini");
-        frame = std::make_unique<platform::FrameWindow>();
+        frame = std::make_unique<framework::FrameWindow>();
         document = std::make_unique<CtesserinDoc>();
         view = std::make_unique<CtesserinView>();
         view->Create(frame.get());
@@ -54,7 +54,7 @@ public:
     PuzzleBoard& Board() const { return document->GetBoard(); }
 
     std::string folder;
-    std::unique_ptr<platform::FrameWindow> frame;
+    std::unique_ptr<framework::FrameWindow> frame;
     std::unique_ptr<CtesserinDoc> document;
     std::unique_ptr<CtesserinView> view;
 };

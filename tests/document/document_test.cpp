@@ -6,7 +6,8 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/MessageBox.h"
+#include "framework/FrameworkTexts.h"
+#include "framework/MessageBox.h"
 #include "resources/Resource.h"
 #include "tests/document/ViewFixture.h"
 
@@ -19,11 +20,14 @@ protected:
         folder = mkdtemp(pattern);
         settings = folder + "/tesserin.ini";
         platform::SetCurrentProfile(settings);
-        previousHook = platform::SetMessageBoxHook(
+        // The program's texts, as its application hands them to the framework.
+        previousTexts = framework::SetFrameworkTexts(res::FrameworkTexts());
+        previousHook = framework::SetMessageBoxHook(
             [this](const std::string& caption, const std::string& text) { shown.push_back(caption + "|" + text); });
     }
     void TearDown() override {
-        platform::SetMessageBoxHook(previousHook);
+        framework::SetMessageBoxHook(previousHook);
+        framework::SetFrameworkTexts(previousTexts);
         platform::SetCurrentProfile("");
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -35,7 +39,8 @@ protected:
     std::string folder;
     std::string settings;
     std::vector<std::string> shown;
-    platform::MessageBoxHook previousHook;
+    framework::MessageBoxHook previousHook;
+    framework::FrameworkTexts previousTexts;
 };
 
 TEST_F(DocumentTest, RemembersItsPathWhenDestroyed) {

@@ -446,8 +446,8 @@ TEST(CurrentProfile, IsNullUntilSetAndKeepsItsAddress) {
 }
 
 TEST_F(ProfileTest, SettingsLiveBesideAWritableExecutable) {
-    EXPECT_EQ(platform::ChooseSettingsPath(dir, "tesserin.ini", "/xdg", "/home/u"), dir + "/tesserin.ini");
-    EXPECT_EQ(platform::ChooseSettingsPath(dir + "/", "tesserin.ini", nullptr, nullptr),
+    EXPECT_EQ(platform::ChooseSettingsPath(dir, "tesserin", "tesserin.ini", "/xdg", "/home/u"), dir + "/tesserin.ini");
+    EXPECT_EQ(platform::ChooseSettingsPath(dir + "/", "tesserin", "tesserin.ini", nullptr, nullptr),
               dir + "/tesserin.ini");
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{});  // the probe cleans up
 
@@ -456,7 +456,7 @@ TEST_F(ProfileTest, SettingsLiveBesideAWritableExecutable) {
     ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     ASSERT_GT(n, 0);
     fs::path exe(std::string(self, static_cast<size_t>(n)));
-    std::string chosen = platform::SettingsFilePath("tesserin.ini");
+    std::string chosen = platform::SettingsFilePath("tesserin", "tesserin.ini");
     if (::access(exe.parent_path().c_str(), W_OK) == 0)
         EXPECT_EQ(chosen, (exe.parent_path() / "tesserin.ini").string());
     else
@@ -473,34 +473,47 @@ TEST_F(ProfileTest, UnwritableExecutableFolderFallsBackToTheConfigFolder) {
         fs::remove_all(home);
 
         // $XDG_CONFIG_HOME, its tesserin folder made on demand (with parents).
-        EXPECT_EQ(platform::ChooseSettingsPath(exeDir, "tesserin.ini", xdg.c_str(), home.c_str()),
+        EXPECT_EQ(platform::ChooseSettingsPath(exeDir, "tesserin", "tesserin.ini", xdg.c_str(), home.c_str()),
                   xdg + "/tesserin/tesserin.ini");
         EXPECT_TRUE(fs::is_directory(xdg + "/tesserin"));
 
         // Unset, empty or relative: ~/.config.
         for (const char* bad : {static_cast<const char*>(nullptr), "", "relative/config"}) {
-            EXPECT_EQ(platform::ChooseSettingsPath(exeDir, "tesserin.ini", bad, home.c_str()),
+            EXPECT_EQ(platform::ChooseSettingsPath(exeDir, "tesserin", "tesserin.ini", bad, home.c_str()),
                       home + "/.config/tesserin/tesserin.ini");
         }
         EXPECT_TRUE(fs::is_directory(home + "/.config/tesserin"));
         EXPECT_EQ(fs::status(home + "/.config/tesserin").permissions() & fs::perms::group_all, fs::perms::none);
     }
     // The folder just chosen takes writes.
-    ProfileFile profile(platform::ChooseSettingsPath("/proc", "tesserin.ini", xdg.c_str(), nullptr));
+    ProfileFile profile(platform::ChooseSettingsPath("/proc", "tesserin", "tesserin.ini", xdg.c_str(), nullptr));
     EXPECT_TRUE(profile.WriteProfileInt("Settings", "left", 1));
     EXPECT_EQ(ProfileFile(xdg + "/tesserin/tesserin.ini").GetProfileInt("Settings", "left", 0), 1);
+}
+
+TEST_F(ProfileTest, TheConfigFolderIsNamedByTheCaller) {
+    struct Case {
+        std::string folderName, fileName, expected;
+    };
+    const std::string xdg = dir + "/xdg";
+    for (const Case& c : {Case{"another-game", "game.ini", xdg + "/another-game/game.ini"},
+                          Case{"パズル", "設定.ini", xdg + "/パズル/設定.ini"}}) {
+        EXPECT_EQ(platform::ChooseSettingsPath("/proc", c.folderName, c.fileName, xdg.c_str(), nullptr), c.expected);
+        EXPECT_TRUE(ProfileFile(c.expected).WriteProfileInt("Settings", "left", 1)) << c.expected;
+    }
+    EXPECT_FALSE(fs::exists(xdg + "/tesserin"));
 }
 
 TEST_F(ProfileTest, ConfigFolderThatCannotBeMadeStillGivesAPath) {
     Put(dir + "/file", "x");  // a file where a folder should go
     const std::string xdg = dir + "/file";
-    std::string chosen = platform::ChooseSettingsPath("/proc", "tesserin.ini", xdg.c_str(), nullptr);
+    std::string chosen = platform::ChooseSettingsPath("/proc", "tesserin", "tesserin.ini", xdg.c_str(), nullptr);
     EXPECT_EQ(chosen, xdg + "/tesserin/tesserin.ini");
     ProfileFile profile(chosen);
     EXPECT_EQ(profile.GetProfileInt("Settings", "left", 200), 200);
     EXPECT_FALSE(profile.WriteProfileInt("Settings", "left", 1));
     // Nothing usable at all: the executable's folder, where writes fail and reads give defaults.
-    EXPECT_EQ(platform::ChooseSettingsPath("/proc/", "tesserin.ini", nullptr, nullptr), "/proc/tesserin.ini");
+    EXPECT_EQ(platform::ChooseSettingsPath("/proc/", "tesserin", "tesserin.ini", nullptr, nullptr), "/proc/tesserin.ini");
 }
 
 }  // namespace

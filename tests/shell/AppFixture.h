@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileDialog.h"
+#include "framework/FileDialog.h"
 #include "platform/GuiApplication.h"
-#include "platform/MessageBox.h"
+#include "framework/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/Sleep.h"
 #include "shell/MainFrame.h"
@@ -28,16 +28,16 @@ public:
         char pattern[] = "/tmp/tesserin-app-test-XXXXXX";
         folder = mkdtemp(pattern);
         settings = folder + "/tesserin.ini";
-        previousMessageHook = platform::SetMessageBoxHook(
+        previousMessageHook = framework::SetMessageBoxHook(
             [this](const std::string&, const std::string& text) { messages.push_back(text); });
-        previousDialogHook = platform::SetFileDialogHook(
-            [this](const platform::OpenFileRequest&) { return dialogAnswer; });
+        previousDialogHook = framework::SetFileDialogHook(
+            [this](const framework::OpenFileRequest&) { return dialogAnswer; });
     }
 
     ~AppFixture() {
         app.reset();
-        platform::SetMessageBoxHook(previousMessageHook);
-        platform::SetFileDialogHook(previousDialogHook);
+        framework::SetMessageBoxHook(previousMessageHook);
+        framework::SetFileDialogHook(previousDialogHook);
         platform::SetCurrentProfile("");
         platform::SetSleepHook({});
         std::error_code ec;
@@ -78,6 +78,6 @@ public:
     std::unique_ptr<CtesserinApp> app;
     std::vector<std::string> messages;
     std::optional<std::string> dialogAnswer;
-    platform::MessageBoxHook previousMessageHook;
-    platform::FileDialogHook previousDialogHook;
+    framework::MessageBoxHook previousMessageHook;
+    framework::FileDialogHook previousDialogHook;
 };

@@ -15,7 +15,7 @@
 #include "board/PuzzleBoard.h"
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
-#include "platform/RecentFileList.h"
+#include "framework/RecentFileList.h"
 #include "resources/Resource.h"
 #include "tests/shell/AppFixture.h"
 
@@ -153,7 +153,7 @@ TEST_F(AppTest, AcceleratorsRunNumbersAndOpen) {
     EXPECT_EQ(Board().FindEmptyCell(), (PuzzleBoard::CellPosition{3, 3}));
 
     int asked = 0;
-    platform::SetFileDialogHook([&](const platform::OpenFileRequest&) {
+    framework::SetFileDialogHook([&](const framework::OpenFileRequest&) {
         ++asked;
         return std::optional<std::string>();
     });

@@ -1,4 +1,4 @@
-#include "platform/Document.h"
+#include "framework/Document.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/Application.h"
-#include "platform/MessageBox.h"
-#include "platform/View.h"
-#include "resources/Resource.h"
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
+#include "framework/View.h"
+#include "framework/FrameworkTexts.h"
 
-namespace platform {
+namespace framework {
 
-Document::Document() : title_(res::kUntitled) {}
+Document::Document() : title_(GetFrameworkTexts().untitled) {}
 
 Document::~Document() {
     for (View* view : views_)
@@ -23,7 +23,7 @@ Document::~Document() {
 
 bool Document::OnNewDocument() {
     pathName_.clear();
-    SetTitle(res::kUntitled);
+    SetTitle(GetFrameworkTexts().untitled);
     return true;
 }
 
@@ -37,7 +37,7 @@ bool Document::OnOpenDocument(const std::string& path) {
         ::close(fd);
     }
     if (!ok)
-        AfxMessageBox(res::kFileOpenFailed);
+        AfxMessageBox(GetFrameworkTexts().fileOpenFailed);
     return ok;
 }
 
@@ -85,4 +85,4 @@ void Document::SetTitleListener(std::function<void(const std::string&)> listener
     titleListener_ = std::move(listener);
 }
 
-}  // namespace platform
+}  // namespace framework

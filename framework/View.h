@@ -8,18 +8,18 @@
 #include <memory>
 
 #include "image/Geometry.h"
-#include "platform/CommandTarget.h"
+#include "framework/CommandTarget.h"
 #include "platform/DeviceContext.h"
 #include "platform/Window.h"
 
 class QWidget;
 
-namespace platform {
+namespace framework {
 
 class Document;
 class FrameWindow;
 
-class View : public CommandTarget, public Window {
+class View : public CommandTarget, public platform::Window {
 public:
     View();
     ~View() override;
@@ -36,9 +36,9 @@ public:
 
     virtual void OnInitialUpdate();       // invalidates the whole view
     virtual void OnUpdate(View* sender);  // invalidates the whole view
-    virtual void OnDraw(DeviceContext& dc) = 0;
+    virtual void OnDraw(platform::DeviceContext& dc) = 0;
     // Fills the erased area; returns whether the background counts as erased.
-    virtual bool OnEraseBkgnd(DeviceContext& dc);
+    virtual bool OnEraseBkgnd(platform::DeviceContext& dc);
 
     // Flags are a bit set of kLeftButton and kRightButton held at the time.
     static constexpr unsigned kLeftButton = 1;
@@ -65,7 +65,7 @@ public:
     void Invalidate(bool erase = true);
     // Window
     void InvalidateRect(int left, int top, int right, int bottom, bool erase) override;
-    std::unique_ptr<DeviceContext> GetDC() override;
+    std::unique_ptr<platform::DeviceContext> GetDC() override;
 
 private:
     friend class Document;
@@ -74,4 +74,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace platform
+}  // namespace framework

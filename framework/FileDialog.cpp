@@ -1,4 +1,4 @@
-#include "platform/FileDialog.h"
+#include "framework/FileDialog.h"
 
 #include <fnmatch.h>
 
@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <cctype>
 
-namespace platform {
+namespace framework {
 
 namespace {
 FileDialogHook& Hook() {
@@ -115,4 +115,4 @@ FileDialogHook SetFileDialogHook(FileDialogHook hook) {
     return previous;
 }
 
-}  // namespace platform
+}  // namespace framework

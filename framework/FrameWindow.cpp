@@ -1,19 +1,19 @@
-#include "platform/FrameWindow.h"
+#include "framework/FrameWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLayout>
 #include <algorithm>
 
-#include "platform/Application.h"
-#include "platform/DocTemplate.h"
-#include "platform/Document.h"
-#include "platform/View.h"
-#include "resources/Resource.h"
+#include "framework/Application.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/View.h"
+#include "framework/FrameworkTexts.h"
 
-namespace platform {
+namespace framework {
 
-FrameWindow::FrameWindow() : baseTitle_(res::kAppTitle) {}
+FrameWindow::FrameWindow() : baseTitle_(GetFrameworkTexts().appTitle) {}
 
 FrameWindow::~FrameWindow() = default;
 
@@ -84,7 +84,7 @@ Document* FrameWindow::GetActiveDocument() const { return view_ ? view_->GetDocu
 
 bool FrameWindow::RouteCommand(int id) {
     Document* document = GetActiveDocument();
-    return platform::RouteCommand(id, {view_, document, this, AfxGetApp()});
+    return framework::RouteCommand(id, {view_, document, this, AfxGetApp()});
 }
 
 QAction* FrameWindow::CommandAction(int id, const QString& text, const QString& prompt) {
@@ -97,7 +97,7 @@ QAction* FrameWindow::CommandAction(int id, const QString& text, const QString& 
 
 void FrameWindow::OnUpdateFrameTitle(const std::string& documentTitle) {
     std::string title = documentTitle.empty() ? baseTitle_
-                                              : documentTitle + res::kTitleSeparator + baseTitle_;
+                                              : documentTitle + GetFrameworkTexts().titleSeparator + baseTitle_;
     setWindowTitle(QString::fromStdString(title));
 }
 
@@ -125,4 +125,4 @@ void FrameWindow::closeEvent(QCloseEvent* e) {
         e->ignore();
 }
 
-}  // namespace platform
+}  // namespace framework

@@ -1,4 +1,4 @@
-#include "shell/FilePath.h"
+#include "framework/FilePath.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,9 @@
 #include <vector>
 
 namespace {
+
+using framework::CodePage;
+using framework::FilePath;
 
 struct Case {
     std::string path;

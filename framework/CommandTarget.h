@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-namespace platform {
+namespace framework {
 
 class CommandTarget {
 public:
@@ -36,4 +36,4 @@ private:
 // Offers id to each target in order until one handles it.
 bool RouteCommand(int id, std::initializer_list<CommandTarget*> targets);
 
-}  // namespace platform
+}  // namespace framework

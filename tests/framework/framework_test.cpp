@@ -7,16 +7,16 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/Application.h"
-#include "platform/CommandTarget.h"
-#include "platform/FileDialog.h"
-#include "platform/FrameWindow.h"
+#include "framework/Application.h"
+#include "framework/CommandTarget.h"
+#include "framework/FileDialog.h"
+#include "framework/FrameWindow.h"
 #include "platform/Profile.h"
-#include "platform/RecentFileList.h"
+#include "framework/RecentFileList.h"
 
 namespace {
 
-class Target : public platform::CommandTarget {
+class Target : public framework::CommandTarget {
 public:
     Target(std::vector<std::string>& log, std::string name) : log_(log), name_(std::move(name)) {}
     void Map(int id) {
@@ -41,13 +41,13 @@ TEST(CommandRouting, TheFirstTargetThatMapsTheCommandHandlesIt) {
     app.Map(200);
     app.Map(400);
 
-    EXPECT_TRUE(platform::RouteCommand(130, {&view, &document, &frame, &app}));
-    EXPECT_TRUE(platform::RouteCommand(200, {&view, &document, &frame, &app}));
-    EXPECT_TRUE(platform::RouteCommand(300, {&view, &document, &frame, &app}));
-    EXPECT_TRUE(platform::RouteCommand(400, {&view, &document, &frame, &app}));
-    EXPECT_FALSE(platform::RouteCommand(500, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(framework::RouteCommand(130, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(framework::RouteCommand(200, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(framework::RouteCommand(300, {&view, &document, &frame, &app}));
+    EXPECT_TRUE(framework::RouteCommand(400, {&view, &document, &frame, &app}));
+    EXPECT_FALSE(framework::RouteCommand(500, {&view, &document, &frame, &app}));
     // A missing target (no view yet) is skipped.
-    EXPECT_TRUE(platform::RouteCommand(130, {nullptr, &document}));
+    EXPECT_TRUE(framework::RouteCommand(130, {nullptr, &document}));
     EXPECT_EQ(log, (std::vector<std::string>{"view:130", "document:200", "frame:300", "app:400", "document:130"}));
 }
 
@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(RecentFiles, NewestFirstWithoutDuplicatesUpToTheLimit) {
-    platform::RecentFileList list("Recent File List", 4);
+    framework::RecentFileList list("Recent File List", 4);
     for (const char* name : {"/a.png", "/b.png", "/c.png", "/d.png", "/e.png"})
         list.Add(name);
     EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/e.png", "/d.png", "/c.png", "/b.png"}));
@@ -92,7 +92,7 @@ TEST_F(RecentFiles, NewestFirstWithoutDuplicatesUpToTheLimit) {
 }
 
 TEST_F(RecentFiles, RelativePathsAreStoredInFull) {
-    platform::RecentFileList list("Recent File List", 4);
+    framework::RecentFileList list("Recent File List", 4);
     list.Add("picture.bmp");
     ASSERT_EQ(list.Entries().size(), 1u);
     EXPECT_EQ(list.Entries()[0], (std::filesystem::current_path() / "picture.bmp").string());
@@ -103,7 +103,7 @@ TEST_F(RecentFiles, RoundTripThroughTheSettingsFileKeepsOtherKeys) {
     profile.WriteProfileString("Settings", "Image", "/keep.png");
     profile.WriteProfileString("Recent File List", "File4", "/stale.png");
 
-    platform::RecentFileList written("Recent File List", 4);
+    framework::RecentFileList written("Recent File List", 4);
     written.Add("/one.png");
     written.Add("/two.png");
     ASSERT_TRUE(written.WriteList(profile));
@@ -113,7 +113,7 @@ TEST_F(RecentFiles, RoundTripThroughTheSettingsFileKeepsOtherKeys) {
     EXPECT_EQ(profile.GetProfileString("Recent File List", "File4", "<gone>"), "<gone>");
     EXPECT_EQ(profile.GetProfileString("Settings", "Image", ""), "/keep.png");
 
-    platform::RecentFileList read("Recent File List", 4);
+    framework::RecentFileList read("Recent File List", 4);
     read.ReadList(profile);
     EXPECT_EQ(read.Entries(), written.Entries());
 }
@@ -125,7 +125,7 @@ TEST_F(RecentFiles, GarbledOrUnwritableFilesGiveAnEmptyListAndNoCrash) {
         for (int i = 0; i < 4096; ++i)
             out.put(static_cast<char>((i * 131) % 256));
     }
-    platform::RecentFileList list("Recent File List", 4);
+    framework::RecentFileList list("Recent File List", 4);
     list.ReadList(platform::ProfileFile(path));
     EXPECT_TRUE(list.Empty());
 
@@ -134,23 +134,23 @@ TEST_F(RecentFiles, GarbledOrUnwritableFilesGiveAnEmptyListAndNoCrash) {
 }
 
 TEST(FileFilter, SplitsTheBarSeparatedFormAndMatchesEitherCase) {
-    auto filters = platform::ParseFileFilter("Pictures (*.bmp;*.png)|*.bmp; *.png|PNG|*.png||");
+    auto filters = framework::ParseFileFilter("Pictures (*.bmp;*.png)|*.bmp; *.png|PNG|*.png||");
     ASSERT_EQ(filters.size(), 2u);
-    EXPECT_EQ(filters[0], (platform::FileFilter{"Pictures (*.bmp;*.png)", {"*.bmp", "*.png"}}));
-    EXPECT_EQ(filters[1], (platform::FileFilter{"PNG", {"*.png"}}));
+    EXPECT_EQ(filters[0], (framework::FileFilter{"Pictures (*.bmp;*.png)", {"*.bmp", "*.png"}}));
+    EXPECT_EQ(filters[1], (framework::FileFilter{"PNG", {"*.png"}}));
 
-    EXPECT_TRUE(platform::MatchesFilter(filters[0], "PHOTO.PNG"));
-    EXPECT_TRUE(platform::MatchesFilter(filters[0], "photo.Bmp"));
-    EXPECT_FALSE(platform::MatchesFilter(filters[1], "photo.bmp"));
-    EXPECT_FALSE(platform::MatchesFilter(filters[1], "png"));
-    EXPECT_EQ(platform::CaseInsensitivePattern("*.png"), "*.[pP][nN][gG]");
+    EXPECT_TRUE(framework::MatchesFilter(filters[0], "PHOTO.PNG"));
+    EXPECT_TRUE(framework::MatchesFilter(filters[0], "photo.Bmp"));
+    EXPECT_FALSE(framework::MatchesFilter(filters[1], "photo.bmp"));
+    EXPECT_FALSE(framework::MatchesFilter(filters[1], "png"));
+    EXPECT_EQ(framework::CaseInsensitivePattern("*.png"), "*.[pP][nN][gG]");
 
-    EXPECT_TRUE(platform::ParseFileFilter("").empty());
-    EXPECT_TRUE(platform::ParseFileFilter("no patterns||").empty());
+    EXPECT_TRUE(framework::ParseFileFilter("").empty());
+    EXPECT_TRUE(framework::ParseFileFilter("no patterns||").empty());
 }
 
 TEST(FramePlacement, OnlyARealFrameShrinksTheClientToTheSavedOuterSize) {
-    using platform::FrameWindow;
+    using framework::FrameWindow;
     // Borders of 5 and a title bar of 25: the client makes room for them.
     EXPECT_EQ(FrameWindow::ClientSizeForOuter(QRect(50, 60, 310, 430), QRect(55, 85, 300, 400), QSize(300, 400)),
               QSize(290, 370));
@@ -163,12 +163,12 @@ TEST(FramePlacement, OnlyARealFrameShrinksTheClientToTheSavedOuterSize) {
 }
 
 TEST(CommandLine, AFileNameOpensItAndVersionIsRecognised) {
-    using platform::CommandLineInfo;
-    EXPECT_EQ(platform::ParseCommandLine({}).command, CommandLineInfo::FileNew);
-    auto open = platform::ParseCommandLine({"--quiet", "x.png", "y.png"});
+    using framework::CommandLineInfo;
+    EXPECT_EQ(framework::ParseCommandLine({}).command, CommandLineInfo::FileNew);
+    auto open = framework::ParseCommandLine({"--quiet", "x.png", "y.png"});
     EXPECT_EQ(open.command, CommandLineInfo::FileOpen);
     EXPECT_EQ(open.fileName, "x.png");
-    EXPECT_EQ(platform::ParseCommandLine({"x.png", "--version"}).command, CommandLineInfo::PrintVersion);
+    EXPECT_EQ(framework::ParseCommandLine({"x.png", "--version"}).command, CommandLineInfo::PrintVersion);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace framework {
+
 enum class CodePage {
     Utf8,      // this platform: "/" separates directories
     ShiftJis,  // lead bytes 0x81-0x9F and 0xE0-0xFC hide the byte after them; "\" separates
@@ -23,3 +25,5 @@ private:
     std::string path_;
     CodePage codePage_;
 };
+
+}  // namespace framework

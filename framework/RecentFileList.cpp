@@ -1,4 +1,4 @@
-#include "platform/RecentFileList.h"
+#include "framework/RecentFileList.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,7 +6,7 @@
 
 #include "platform/Profile.h"
 
-namespace platform {
+namespace framework {
 
 namespace {
 
@@ -43,7 +43,7 @@ void RecentFileList::Remove(int index) {
     entries_.erase(entries_.begin() + index);
 }
 
-void RecentFileList::ReadList(const ProfileFile& profile) {
+void RecentFileList::ReadList(const platform::ProfileFile& profile) {
     entries_.clear();
     for (int i = 0; i < size_; ++i) {
         std::string entry = profile.GetProfileString(section_, KeyName(i), "");
@@ -53,8 +53,8 @@ void RecentFileList::ReadList(const ProfileFile& profile) {
     }
 }
 
-bool RecentFileList::WriteList(const ProfileFile& profile) const {
-    std::vector<ProfileFile::Change> changes;
+bool RecentFileList::WriteList(const platform::ProfileFile& profile) const {
+    std::vector<platform::ProfileFile::Change> changes;
     for (int i = 0; i < size_; ++i) {
         if (i < static_cast<int>(entries_.size()))
             changes.emplace_back(KeyName(i), entries_[i]);
@@ -64,4 +64,4 @@ bool RecentFileList::WriteList(const ProfileFile& profile) const {
     return profile.WriteProfileKeys(section_, changes);
 }
 
-}  // namespace platform
+}  // namespace framework

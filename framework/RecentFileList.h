@@ -6,8 +6,10 @@
 #include <vector>
 
 namespace platform {
-
 class ProfileFile;
+}
+
+namespace framework {
 
 class RecentFileList {
 public:
@@ -23,10 +25,10 @@ public:
     void Remove(int index);  // out-of-range indexes are ignored
 
     // Reads the keys File1..FileN; empty and missing keys are skipped.
-    void ReadList(const ProfileFile& profile);
+    void ReadList(const platform::ProfileFile& profile);
     // Writes every entry and deletes the keys of positions left empty.
     // False when the file could not be written.
-    bool WriteList(const ProfileFile& profile) const;
+    bool WriteList(const platform::ProfileFile& profile) const;
 
     static std::string KeyName(int index);  // "File1" for index 0
 
@@ -36,4 +38,4 @@ private:
     std::vector<std::string> entries_;
 };
 
-}  // namespace platform
+}  // namespace framework

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace framework {
 
 struct OpenFileRequest {
     std::string filter;
@@ -40,4 +40,4 @@ std::string CaseInsensitivePattern(const std::string& pattern);
 // wildcards, letters of either case).
 bool MatchesFilter(const FileFilter& filter, const std::string& name);
 
-}  // namespace platform
+}  // namespace framework

@@ -1,38 +1,32 @@
-#include "platform/MessageBox.h"
+#include "framework/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
 
-#include "resources/Resource.h"
+#include "framework/FrameworkTexts.h"
 
-namespace platform {
+namespace framework {
 
 namespace {
-std::string& Caption() {
-    static std::string caption = res::kAppTitle;
-    return caption;
-}
 MessageBoxHook& Hook() {
     static MessageBoxHook hook;
     return hook;
 }
 }  // namespace
 
-void SetMessageBoxCaption(const std::string& caption) { Caption() = caption; }
-const std::string& MessageBoxCaption() { return Caption(); }
-
 void AfxMessageBox(const std::string& text) {
+    const std::string caption = GetFrameworkTexts().appTitle;  // a hook may replace the texts
     if (Hook()) {
-        Hook()(Caption(), text);
+        Hook()(caption, text);
         return;
     }
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         // No window system to show it on: the message still reaches the user.
-        std::fprintf(stderr, "%s: %s\n", Caption().c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(Caption()),
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption),
                     QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
@@ -43,4 +37,4 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
     return previous;
 }
 
-}  // namespace platform
+}  // namespace framework

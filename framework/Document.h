@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/CommandTarget.h"
+#include "framework/CommandTarget.h"
 
-namespace platform {
+namespace framework {
 
 class View;
 
@@ -50,4 +50,4 @@ private:
     std::function<void(const std::string&)> titleListener_;
 };
 
-}  // namespace platform
+}  // namespace framework

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace framework {
+
 class ProfileStore {
 public:
     std::string section;  // empty until the user sets it
@@ -20,3 +22,5 @@ public:
     virtual bool writeString(const std::string& key, const std::string& value);
     virtual bool writeBool(const std::string& key, bool value);
 };
+
+}  // namespace framework

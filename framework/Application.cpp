@@ -1,18 +1,18 @@
-#include "platform/Application.h"
+#include "framework/Application.h"
 
 #include <QApplication>
 #include <cassert>
 
-#include "platform/DocTemplate.h"
-#include "platform/Document.h"
-#include "platform/FileDialog.h"
-#include "platform/FrameWindow.h"
-#include "platform/MessageBox.h"
+#include "framework/CommandIds.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/FileDialog.h"
+#include "framework/FrameWindow.h"
+#include "framework/MessageBox.h"
 #include "platform/Profile.h"
-#include "platform/RecentFileList.h"
-#include "resources/Resource.h"
+#include "framework/RecentFileList.h"
 
-namespace platform {
+namespace framework {
 
 namespace {
 Application* theApp = nullptr;
@@ -37,15 +37,15 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
     return info;
 }
 
-Application::Application(std::string appName) : appName_(std::move(appName)) {
+Application::Application(FrameworkTexts texts) {
     assert(!theApp && "one application object only");
     theApp = this;
-    SetMessageBoxCaption(appName_);
-    MapCommand(res::kIdFileNew, [this] { OnFileNew(); });
-    MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
-    MapCommandRange(res::kIdFileMruFirst, res::kIdFileMruLast,
-                    [this](int id) { OnOpenRecentFile(id - res::kIdFileMruFirst); });
-    MapCommand(res::kIdAppExit, [this] { OnAppExit(); });
+    SetFrameworkTexts(std::move(texts));
+    MapCommand(kIdFileNew, [this] { OnFileNew(); });
+    MapCommand(kIdFileOpen, [this] { OnFileOpen(); });
+    MapCommandRange(kIdFileMruFirst, kIdFileMruLast,
+                    [this](int id) { OnOpenRecentFile(id - kIdFileMruFirst); });
+    MapCommand(kIdAppExit, [this] { OnAppExit(); });
 }
 
 Application::~Application() {
@@ -71,7 +71,7 @@ bool Application::InitInstance() { return true; }
 
 int Application::ExitInstance() {
     if (recentFiles_) {
-        if (const ProfileFile* profile = CurrentProfile())
+        if (const platform::ProfileFile* profile = platform::CurrentProfile())
             recentFiles_->WriteList(*profile);
     }
     return 0;
@@ -79,34 +79,34 @@ int Application::ExitInstance() {
 
 void Application::SetProfileName(const std::string& path) {
     profileName_ = path;
-    SetCurrentProfile(path);
+    platform::SetCurrentProfile(path);
 }
 
 int Application::GetProfileInt(const std::string& section, const std::string& key, int def) const {
-    const ProfileFile* profile = CurrentProfile();
+    const platform::ProfileFile* profile = platform::CurrentProfile();
     return profile ? profile->GetProfileInt(section, key, def) : def;
 }
 
 std::string Application::GetProfileString(const std::string& section, const std::string& key,
                                           const std::string& def) const {
-    const ProfileFile* profile = CurrentProfile();
+    const platform::ProfileFile* profile = platform::CurrentProfile();
     return profile ? profile->GetProfileString(section, key, def) : def;
 }
 
 bool Application::WriteProfileInt(const std::string& section, const std::string& key, int value) const {
-    const ProfileFile* profile = CurrentProfile();
+    const platform::ProfileFile* profile = platform::CurrentProfile();
     return profile && profile->WriteProfileInt(section, key, value);
 }
 
 bool Application::WriteProfileString(const std::string& section, const std::string& key,
                                      const std::string& value) const {
-    const ProfileFile* profile = CurrentProfile();
+    const platform::ProfileFile* profile = platform::CurrentProfile();
     return profile && profile->WriteProfileString(section, key, value);
 }
 
 void Application::LoadStdProfileSettings(int n) {
-    recentFiles_ = std::make_unique<RecentFileList>(res::kRecentFileSection, n);
-    if (const ProfileFile* profile = CurrentProfile())
+    recentFiles_ = std::make_unique<RecentFileList>(GetFrameworkTexts().recentFileSection, n);
+    if (const platform::ProfileFile* profile = platform::CurrentProfile())
         recentFiles_->ReadList(*profile);
 }
 
@@ -128,7 +128,7 @@ FrameWindow* Application::MainWindow() const {
 bool Application::ProcessShellCommand(const CommandLineInfo& info) {
     switch (info.command) {
     case CommandLineInfo::FileNew:
-        if (!OnCmdMsg(res::kIdFileNew))
+        if (!OnCmdMsg(kIdFileNew))
             OnFileNew();
         return MainWindow() != nullptr;
     case CommandLineInfo::FileOpen:
@@ -150,7 +150,7 @@ void Application::OnFileNew() {
 
 void Application::OnFileOpen() {
     OpenFileRequest request;
-    request.filter = res::kAllFilesFilter;
+    request.filter = GetFrameworkTexts().allFilesFilter;
     if (auto path = ShowOpenFileDialog(request))
         OpenDocumentFile(*path);
 }
@@ -168,4 +168,4 @@ void Application::OnAppExit() {
         frame->close();
 }
 
-}  // namespace platform
+}  // namespace framework

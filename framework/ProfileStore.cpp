@@ -1,6 +1,8 @@
-#include "shell/ProfileStore.h"
+#include "framework/ProfileStore.h"
 
 #include "platform/Profile.h"
+
+namespace framework {
 
 ProfileStore::~ProfileStore() = default;
 
@@ -33,3 +35,5 @@ bool ProfileStore::writeBool(const std::string& key, bool value) {
     const platform::ProfileFile* profile = platform::CurrentProfile();
     return profile && profile->WriteProfileInt(section, key, value ? 1 : 0);
 }
+
+}  // namespace framework

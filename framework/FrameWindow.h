@@ -1,5 +1,5 @@
 #pragma once
-// The framework's frame window (Qt header: platform/ and shell/ only). It
+// The framework's frame window (a Qt header: framework/ and shell/ only). It
 // holds the bars and the view, routes commands view -> document -> frame ->
 // application, keeps its title as "<document title> - <application title>",
 // and closes through OnClose whether the close comes from the title bar or
@@ -8,11 +8,11 @@
 #include <QMainWindow>
 #include <string>
 
-#include "platform/CommandTarget.h"
+#include "framework/CommandTarget.h"
 
 class QAction;
 
-namespace platform {
+namespace framework {
 
 class Document;
 class View;
@@ -87,4 +87,4 @@ private:
     QSize pendingOuterSize_;
 };
 
-}  // namespace platform
+}  // namespace framework

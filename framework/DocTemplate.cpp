@@ -1,10 +1,10 @@
-#include "platform/DocTemplate.h"
+#include "framework/DocTemplate.h"
 
-#include "platform/Document.h"
-#include "platform/FrameWindow.h"
-#include "platform/View.h"
+#include "framework/Document.h"
+#include "framework/FrameWindow.h"
+#include "framework/View.h"
 
-namespace platform {
+namespace framework {
 
 SingleDocTemplate::SingleDocTemplate(int resourceId, std::string templateString,
                                      DocumentFactory makeDocument, FrameFactory makeFrame,
@@ -94,4 +94,4 @@ void SingleDocTemplate::DestroyAll() {
     }
 }
 
-}  // namespace platform
+}  // namespace framework

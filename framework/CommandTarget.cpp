@@ -1,6 +1,6 @@
-#include "platform/CommandTarget.h"
+#include "framework/CommandTarget.h"
 
-namespace platform {
+namespace framework {
 
 CommandTarget::~CommandTarget() = default;
 
@@ -48,4 +48,4 @@ bool RouteCommand(int id, std::initializer_list<CommandTarget*> targets) {
     return false;
 }
 
-}  // namespace platform
+}  // namespace framework

@@ -1,4 +1,4 @@
-#include "shell/ProfileStore.h"
+#include "framework/ProfileStore.h"
 
 #include "platform/Profile.h"
 
@@ -11,6 +11,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using framework::ProfileStore;
 
 class ProfileStoreTest : public ::testing::Test {
 protected:

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/CommandTarget.h"
+#include "framework/CommandTarget.h"
+#include "framework/FrameworkTexts.h"
 
-namespace platform {
+namespace framework {
 
 class Document;
 class FrameWindow;
@@ -29,11 +30,12 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments);
 
 class Application : public CommandTarget {
 public:
-    // appName: the caption of message boxes and the end of every window title.
-    explicit Application(std::string appName);
+    // texts: what the framework shows for this program (its title among
+    // them); they stand for every framework class from now on.
+    explicit Application(FrameworkTexts texts);
     ~Application() override;
 
-    const std::string& AppName() const { return appName_; }
+    const std::string& AppName() const { return GetFrameworkTexts().appTitle; }
 
     // Makes the Qt application (unless one exists), runs InitInstance, the
     // event loop until the main window closes, then ExitInstance. Returns
@@ -75,7 +77,6 @@ public:
     void OnAppExit();
 
 private:
-    std::string appName_;
     std::string profileName_;
     std::unique_ptr<RecentFileList> recentFiles_;
     std::unique_ptr<SingleDocTemplate> template_;
@@ -84,4 +85,4 @@ private:
 // The one application object, or null.
 Application* AfxGetApp();
 
-}  // namespace platform
+}  // namespace framework

@@ -1,16 +1,16 @@
-#include "platform/View.h"
+#include "framework/View.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QResizeEvent>
 
-#include "platform/Document.h"
-#include "platform/FrameWindow.h"
+#include "framework/Document.h"
+#include "framework/FrameWindow.h"
 #include "platform/Surface.h"
 #include "platform/SurfaceWidget.h"
 
-namespace platform {
+namespace framework {
 
 namespace {
 
@@ -29,9 +29,9 @@ Point ClientPoint(const QMouseEvent* event) {
 }
 
 // The view's window: the surface widget with the view's message handlers.
-class ViewWidget : public SurfaceWidget {
+class ViewWidget : public platform::SurfaceWidget {
 public:
-    ViewWidget(View* view, QWidget* parent) : SurfaceWidget(parent), view_(view) {
+    ViewWidget(View* view, QWidget* parent) : platform::SurfaceWidget(parent), view_(view) {
         // Moves without a button held reach the view too: tracking may
         // outlive a capture taken away by another window.
         setMouseTracking(true);
@@ -41,12 +41,12 @@ public:
     void Detach() { view_ = nullptr; }
 
 protected:
-    void OnEraseBackground(DeviceContext& dc, int left, int top, int right, int bottom) override {
+    void OnEraseBackground(platform::DeviceContext& dc, int left, int top, int right, int bottom) override {
         if (!view_ || !view_->OnEraseBkgnd(dc))
-            SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
+            platform::SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
     }
 
-    void OnDraw(DeviceContext& dc) override {
+    void OnDraw(platform::DeviceContext& dc) override {
         if (view_)
             view_->OnDraw(dc);
     }
@@ -90,11 +90,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (view_)
             view_->OnKeyDown(event->key());
-        SurfaceWidget::keyPressEvent(event);
+        platform::SurfaceWidget::keyPressEvent(event);
     }
 
     void resizeEvent(QResizeEvent* event) override {
-        SurfaceWidget::resizeEvent(event);
+        platform::SurfaceWidget::resizeEvent(event);
         if (view_)
             view_->OnSize(event->size().width(), event->size().height());
     }
@@ -150,7 +150,7 @@ void View::OnInitialUpdate() { OnUpdate(nullptr); }
 
 void View::OnUpdate(View*) { Invalidate(true); }
 
-bool View::OnEraseBkgnd(DeviceContext&) { return false; }
+bool View::OnEraseBkgnd(platform::DeviceContext&) { return false; }
 
 void View::OnLButtonDown(unsigned, Point) {}
 void View::OnLButtonUp(unsigned, Point) {}
@@ -199,11 +199,11 @@ void View::InvalidateRect(int left, int top, int right, int bottom, bool erase) 
         widget->InvalidateRect(left, top, right, bottom, erase);
 }
 
-std::unique_ptr<DeviceContext> View::GetDC() {
+std::unique_ptr<platform::DeviceContext> View::GetDC() {
     if (ViewWidget* widget = impl_->widget)
         return widget->GetDC();
     // No window (yet or any more): drawing goes nowhere.
-    return Surface(0, 0, Rgb{}).Context();
+    return platform::Surface(0, 0, platform::Rgb{}).Context();
 }
 
-}  // namespace platform
+}  // namespace framework

@@ -1,15 +1,11 @@
 #pragma once
-// The framework's message box: modal, the application title as caption, an
-// OK button only. Tests install a hook that records the text instead.
+// The framework's message box: modal, the application title (the framework
+// texts' appTitle) as caption, an OK button only. Tests install a hook that records the text instead.
 
 #include <functional>
 #include <string>
 
-namespace platform {
-
-// The caption of every message box (the application sets it at start-up).
-void SetMessageBoxCaption(const std::string& caption);
-const std::string& MessageBoxCaption();
+namespace framework {
 
 // Shows text and waits for OK.
 void AfxMessageBox(const std::string& text);
@@ -18,4 +14,4 @@ using MessageBoxHook = std::function<void(const std::string& caption, const std:
 // Replaces the dialog; an empty hook restores it. Returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-}  // namespace platform
+}  // namespace framework

@@ -1,6 +1,8 @@
-#include "shell/FilePath.h"
+#include "framework/FilePath.h"
 
 #include <utility>
+
+namespace framework {
 
 namespace {
 
@@ -43,3 +45,5 @@ std::string FilePath::directory() const {
     size_t sep = LastSeparator(path_, DirectorySeparator(codePage_), codePage_);
     return sep == std::string::npos ? std::string() : path_.substr(0, sep + 1);
 }
+
+}  // namespace framework

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace framework {
 
 class Document;
 class FrameWindow;
@@ -57,4 +57,4 @@ private:
     std::unique_ptr<View> view_;
 };
 
-}  // namespace platform
+}  // namespace framework
