@@ -15,6 +15,9 @@ struct OpenFileRequest {
     std::string filter;
     std::string defaultExtension;  // without the dot; may be empty
     std::string directory;         // where the dialog starts; may be empty
+    // Asks before accepting the name of a file that does not exist (and
+    // creates nothing); without it only existing files can be chosen.
+    bool createPrompt = false;
 };
 
 // The chosen full path, or nothing when the user cancelled.
