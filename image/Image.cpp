@@ -20,11 +20,14 @@ long long ipow(long long base, int exp) {
 
 namespace {
 
-// Bytes per stored row, or 0 when the geometry is unusable. Computed in 64
-// bits so that no header value can overflow it.
+// Bytes per stored row, or 0 when the geometry is unusable. A partly used
+// last byte counts for every bit count, not only below 8: 12 bits x 3 would
+// otherwise get 4 bytes for a row of 4.5. The 1, 2, 4, 8, 16, 24 and 32-bit
+// strides are the usual ones. Computed in 64 bits: the header's widest row,
+// 65535 bits x (2^31 - 1), stays below 2^47.
 std::int64_t row_stride(std::int64_t width, std::int64_t bits) {
     if (width < 1 || bits < 1) return 0;
-    const std::int64_t used = bits > 4 ? bits * width / 8 : (bits * width + 7) / 8;
+    const std::int64_t used = (bits * width + 7) / 8;
     return (used + 3) & ~std::int64_t{3};
 }
 
@@ -82,8 +85,9 @@ void Image::create() {
     if (!header_) throw exec_error(messages::kNoImageMemory);
     const std::int64_t stride = row_stride(width(), bit_count());
     const std::int64_t rows = height();
+    // Divided rather than multiplied: stride x rows can pass 64 bits and wrap.
     const bool fits = stride > 0 && rows >= 1 &&
-                      static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(rows) <= kMaxImageBytes;
+                      static_cast<std::uint64_t>(stride) <= kMaxImageBytes / static_cast<std::uint64_t>(rows);
     stride_ = fits ? static_cast<int>(stride) : 0;
     header_->bmiHeader.biSizeImage = fits ? static_cast<std::uint32_t>(stride * rows) : 0;
     release_bitmap();

@@ -41,7 +41,6 @@ void PngReader::destroy() {
     png_ = nullptr;
     info_ = nullptr;
     rows_.reset();
-    blended_.reset();
 }
 
 void PngReader::read(Image& image, std::istream& in) {
@@ -172,107 +171,85 @@ void PngReader::read_rows() {
         return;
     }
 
-    if (!per_pixel_ && passes_ > 1 && bits < 8) {
-        // Unpacked to a byte per pixel, every row at once would take up to
-        // eight times the image. The image keeps its indexes exactly, so each
-        // pass continues the row from there.
-        const int width = image.width();
-        rows_.reset(new std::uint8_t[row_bytes]());
-        for (int pass = 0; pass < passes_; ++pass) {
-            for (int y = 0; y < height; ++y) {
-                const bool in_pass = PNG_ROW_IN_INTERLACE_PASS(y, pass);
-                if (in_pass) {
-                    for (int x = 0; x < width; ++x) {
-                        rows_[x] = static_cast<std::uint8_t>(image.get_index(Point(x, y), false));
-                    }
-                }
-                png_read_row(png_, rows_.get(), nullptr);
-                if (in_pass) image.set_index_row(y, rows_.get());
-            }
-        }
-        rows_.reset();
-        return;
-    }
-
-    blended_.reset(new std::uint8_t[3 * static_cast<std::size_t>(image.width())]);
-    if (!per_pixel_ && passes_ == 1) {
-        rows_.reset(new std::uint8_t[row_bytes]());
+    // One decoded row at a time. An interlaced pass writes only its own
+    // pixels into the row, and each pixel belongs to exactly one pass, so
+    // every pixel is converted as its pass delivers it: nothing is held for
+    // the whole image, so no memory grows ahead of the file's data.
+    rows_.reset(new std::uint8_t[row_bytes]());
+    if (passes_ == 1) {
         for (int y = 0; y < height; ++y) {
             png_read_row(png_, rows_.get(), nullptr);
-            convert_row(y, rows_.get());
+            if (per_pixel_) {
+                convert_pixels(y, rows_.get(), 0, 1);
+            } else {
+                convert_row(y, rows_.get());
+            }
         }
     } else {
-        // Interlaced passes fill the rows a few pixels at a time.
-        rows_.reset(new std::uint8_t[row_bytes * static_cast<std::size_t>(height)]());
         for (int pass = 0; pass < passes_; ++pass) {
-            for (int y = 0; y < height; ++y) png_read_row(png_, rows_.get() + row_bytes * y, nullptr);
-        }
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t* row = rows_.get() + row_bytes * y;
-            if (per_pixel_) {
-                convert_pixels(y, row);
-            } else {
-                convert_row(y, row);
+            const int first = PNG_PASS_START_COL(pass);
+            const int step = 1 << PNG_PASS_COL_SHIFT(pass);
+            for (int y = 0; y < height; ++y) {
+                png_read_row(png_, rows_.get(), nullptr);
+                if (PNG_ROW_IN_INTERLACE_PASS(y, pass)) convert_pixels(y, rows_.get(), first, step);
             }
         }
     }
     rows_.reset();
-    blended_.reset();
 }
 
 void PngReader::convert_row(int y, const std::uint8_t* row) {
     Image& image = *image_;
-    const int width = image.width();
     if (image.bit_count() < 24) {
         image.set_index_row(y, row);
-        return;
-    }
-    if (color_type_ == PNG_COLOR_TYPE_RGB) {
+    } else if (color_type_ == PNG_COLOR_TYPE_RGB) {
         image.set_color_row(y, row);
-        return;
-    }
-    std::uint8_t* out = blended_.get();
-    if (color_type_ == PNG_COLOR_TYPE_RGB_ALPHA) {
-        for (int x = 0; x < width; ++x, row += 4, out += 3) {
-            const int a = row[3];
-            out[0] = blend(row[0], a, background_[0]);
-            out[1] = blend(row[1], a, background_[1]);
-            out[2] = blend(row[2], a, background_[2]);
-        }
     } else {
-        for (int x = 0; x < width; ++x, row += 2, out += 3) {
-            const int a = row[1];
-            out[0] = blend(row[0], a, background_[0]);
-            out[1] = blend(row[0], a, background_[1]);
-            out[2] = blend(row[0], a, background_[2]);
-        }
+        convert_pixels(y, row, 0, 1);
     }
-    image.set_color_row(y, blended_.get());
 }
 
-void PngReader::convert_pixels(int y, const std::uint8_t* row) {
+void PngReader::convert_pixels(int y, const std::uint8_t* row, int first, int step) {
     Image& image = *image_;
     const int width = image.width();
-    for (int x = 0; x < width; ++x) {
-        if (image.bit_count() < 24) {
-            image.set_index(Point(x, y), row[x], true);
-        } else if (color_type_ == PNG_COLOR_TYPE_RGB) {
-            const std::uint8_t* px = row + 3 * x;
-            image.set_color(Point(x, y), Color(px[2], px[1], px[0]), true);
-        } else if (color_type_ == PNG_COLOR_TYPE_RGB_ALPHA) {
-            const std::uint8_t* px = row + 4 * x;
-            const int a = px[3];
-            image.set_color(Point(x, y),
-                            Color(blend(px[2], a, background_[2]), blend(px[1], a, background_[1]),
-                                  blend(px[0], a, background_[0])),
-                            true);
-        } else {
-            const std::uint8_t* px = row + 2 * x;
-            const int a = px[1];
-            image.set_color(Point(x, y),
-                            Color(blend(px[0], a, background_[2]), blend(px[0], a, background_[1]),
-                                  blend(px[0], a, background_[0])),
-                            true);
+    if (image.bit_count() < 24) {
+        for (int x = first; x < width; x += step) image.set_index(Point(x, y), row[x], true);
+        return;
+    }
+    // Without per_pixel the pixels go straight into the stored row.
+    std::uint8_t* stored = per_pixel_ ? nullptr : image.scanline(y);
+    const auto each = [&](std::size_t channels, auto to_bgr) {
+        for (int x = first; x < width; x += step) {
+            std::uint8_t bgr[3];
+            to_bgr(row + channels * static_cast<std::size_t>(x), bgr);
+            if (stored) {
+                std::uint8_t* out = stored + 3 * static_cast<std::size_t>(x);
+                out[0] = bgr[0];
+                out[1] = bgr[1];
+                out[2] = bgr[2];
+            } else {
+                image.set_color(Point(x, y), Color(bgr[2], bgr[1], bgr[0]), true);
+            }
         }
+    };
+    const std::uint8_t* bg = background_;
+    if (color_type_ == PNG_COLOR_TYPE_RGB) {
+        each(3, [](const std::uint8_t* px, std::uint8_t* bgr) {
+            bgr[0] = px[0];
+            bgr[1] = px[1];
+            bgr[2] = px[2];
+        });
+    } else if (color_type_ == PNG_COLOR_TYPE_RGB_ALPHA) {
+        each(4, [bg](const std::uint8_t* px, std::uint8_t* bgr) {
+            bgr[0] = blend(px[0], px[3], bg[0]);
+            bgr[1] = blend(px[1], px[3], bg[1]);
+            bgr[2] = blend(px[2], px[3], bg[2]);
+        });
+    } else {
+        each(2, [bg](const std::uint8_t* px, std::uint8_t* bgr) {
+            bgr[0] = blend(px[0], px[1], bg[0]);
+            bgr[1] = blend(px[0], px[1], bg[1]);
+            bgr[2] = blend(px[0], px[1], bg[2]);
+        });
     }
 }

@@ -16,10 +16,12 @@
 
 class PngReader final : public ImageReader {
 public:
-    // With per_pixel true the pixels go through one strict pixel write each,
-    // from a buffer holding every row; otherwise whole rows are written, and
-    // where the decoded row already is the stored row libpng decodes straight
-    // into the pixel memory. Both give the same image, byte for byte.
+    // With per_pixel true the pixels go through one strict pixel write each;
+    // otherwise whole rows are written, and where the decoded row already is
+    // the stored row libpng decodes straight into the pixel memory. Both give
+    // the same image, byte for byte. Interlaced files that libpng cannot
+    // decode in place are converted pixel by pixel in either mode, each
+    // pass's pixels as the pass delivers them.
     explicit PngReader(bool per_pixel = false) : per_pixel_(per_pixel) {}
     ~PngReader() override;
 
@@ -39,7 +41,10 @@ private:
     void decode_steps(std::istream& in);
     void find_background();
     void convert_row(int y, const std::uint8_t* row);
-    void convert_pixels(int y, const std::uint8_t* row);
+    // Converts the decoded row's pixels first, first + step, ... of picture
+    // row y: indexes, and colours with per_pixel, by strict pixel writes;
+    // other colours straight into the stored row.
+    void convert_pixels(int y, const std::uint8_t* row, int first, int step);
     void destroy();
 
     Image* image_ = nullptr;
@@ -51,9 +56,8 @@ private:
     int passes_ = 1;
 
     bool per_pixel_;
-    // Working buffers live in the reader: libpng's error return skips every
+    // The working row lives in the reader: libpng's error return skips every
     // frame between the error and the return point.
     std::unique_ptr<std::uint8_t[]> rows_;
-    std::unique_ptr<std::uint8_t[]> blended_;
     std::uint8_t background_[3] = {255, 255, 255};  // blue, green, red
 };

@@ -102,6 +102,82 @@ TEST(ImageCreate, RefusesUnusableSizesBeforeAllocating) {
     EXPECT_THROW(empty.create(), exec_error);
 }
 
+TEST(ImageCreate, StrideHoldsEveryBitOfARowForEveryBitCount) {
+    // The smallest multiple of 4 bytes that holds bits x width bits.
+    const auto smallest = [](long long bits, long long width) {
+        long long stride = 0;
+        while (stride * 8 < bits * width) stride += 4;
+        return stride;
+    };
+    for (int bits = 1; bits <= 70; ++bits) {
+        for (int width = 1; width <= 40; ++width) {
+            Image image = created(width, 2, bits);
+            ASSERT_EQ(image.stride(), smallest(bits, width)) << bits << " bits, width " << width;
+        }
+    }
+    for (int bits : {4095, 4096, 32767, 65535}) {
+        for (int width : {1, 3, 7, 9}) {
+            Image image = created(width, 1, bits);
+            ASSERT_EQ(image.stride(), smallest(bits, width)) << bits << " bits, width " << width;
+        }
+    }
+}
+
+TEST(ImageCreate, PaddingIsClearedUpToTheEndOfEveryRow) {
+    // 12 bits x 3 and 7 bits x 5 end inside their fifth byte.
+    const int cases[][3] = {{12, 3, 0xF0}, {7, 5, 0xE0}, {5, 7, 0xE0}, {24, 1, 0x00}};
+    for (const auto& [bits, width, last] : cases) {
+        Image image = created(width, 3, bits);
+        std::memset(image.bitmap(), 0xFF, image.image_size());
+        image.clear_row_padding();
+        for (int y = 0; y < 3; ++y) {
+            const std::uint8_t* row = image.scanline(y);
+            const int whole = bits * width / 8;
+            for (int i = 0; i < whole; ++i) ASSERT_EQ(row[i], 0xFF) << bits << " bits, byte " << i;
+            EXPECT_EQ(row[whole], last) << bits << " bits";
+            for (int i = whole + 1; i < image.stride(); ++i) ASSERT_EQ(row[i], 0) << bits << " bits, byte " << i;
+        }
+    }
+}
+
+TEST(ImageCreate, ExtremeSizesAreCheckedWithoutWrapping) {
+    constexpr int kMax = 2147483647;
+    struct Case {
+        int width, height, bits;
+        long long stride;  // 0: refused
+    };
+    const Case cases[] = {
+        {kMax, 1, 1, 1 << 28},  // 2^31 - 1 bits: a row of 256 MiB
+        {kMax, 4, 1, 1 << 28},  // exactly the limit
+        {kMax, 5, 1, 0},
+        {kMax, 1, 24, 0},
+        {kMax, 1, 65535, 0},
+        {kMax, kMax, 65535, 0},
+        {1, kMax, 1, 0},
+        {1, 131072, 65535, 8192},  // exactly the limit
+        {1, 131073, 65535, 0},
+        // stride x height passes 64 bits and wraps to 0, 520356096 and
+        // 1072865144 bytes
+        {1 << 28, 1 << 24, 32768, 0},
+        {2147465217, 1048601, 65535, 0},
+        {2147462491, 1431669870, 48, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << c.bits << " bits");
+        Image image = described(c.width, c.height, c.bits);
+        if (c.stride == 0) {
+            EXPECT_EQ(message_of<exec_error>([&] { image.create(); }), messages::kNoImageMemory);
+            EXPECT_FALSE(image.is_created());
+            EXPECT_NE(image.info(), nullptr) << "left described";
+            EXPECT_EQ(image.image_size(), 0u);
+            continue;
+        }
+        image.create();
+        EXPECT_EQ(image.stride(), c.stride);
+        EXPECT_EQ(image.image_size(), static_cast<std::uint64_t>(c.stride) * static_cast<std::uint64_t>(c.height));
+    }
+}
+
 TEST(ImageCreate, AllowsExactlyTheLimit) {
     Image image = created(65536, 16384, 8);
     EXPECT_TRUE(image.is_created());

@@ -4,7 +4,11 @@
 #include <png.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "readers/PngReader.h"
@@ -239,4 +243,179 @@ TEST(PngReader, InterlacedPackedPixelsNeedNoBufferBeyondTheImage) {
     EXPECT_EQ(read(image, header_only(131072, 65536, 1, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_ADAM7)),
               messages::kFormatError);
     EXPECT_LT(peak_kib() - before, 512L * 1024);
+}
+
+namespace {
+
+// Rows in libpng's input form whose samples differ from pixel to pixel and
+// channel to channel, alpha included, so that a pixel put in the wrong place
+// or left out shows.
+std::vector<std::vector<std::uint8_t>> varied_rows(int width, int height, int depth, int channels) {
+    std::vector<std::vector<std::uint8_t>> rows;
+    const int max = (1 << depth) - 1;
+    for (int y = 0; y < height; ++y) {
+        std::vector<std::uint8_t> row((static_cast<std::size_t>(width) * channels * depth + 7) / 8, 0);
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < channels; ++c) {
+                const int sample = (x * 37 + y * 101 + c * 59 + x * y * 13) * 257 % (max + 1);
+                const std::size_t at = (static_cast<std::size_t>(x) * channels + c) * depth;
+                if (depth == 16) {
+                    row[at / 8] = static_cast<std::uint8_t>(sample >> 8);
+                    row[at / 8 + 1] = static_cast<std::uint8_t>(sample);
+                } else if (depth == 8) {
+                    row[at / 8] = static_cast<std::uint8_t>(sample);
+                } else {
+                    row[at / 8] |= static_cast<std::uint8_t>(sample << (8 - depth - at % 8));
+                }
+            }
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int channels_of(int color_type) {
+    switch (color_type) {
+        case PNG_COLOR_TYPE_RGB: return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+        default: return 1;
+    }
+}
+
+}  // namespace
+
+TEST(PngReader, InterlacedFilesOfEveryKindEqualTheirPlainTwins) {
+    // Widths and heights under 8 leave some passes without pixels.
+    const struct {
+        int depth;
+        int color_type;
+    } kinds[] = {{8, PNG_COLOR_TYPE_RGB_ALPHA},  {16, PNG_COLOR_TYPE_RGB_ALPHA}, {8, PNG_COLOR_TYPE_GRAY_ALPHA},
+                 {16, PNG_COLOR_TYPE_GRAY_ALPHA}, {8, PNG_COLOR_TYPE_RGB},        {16, PNG_COLOR_TYPE_GRAY},
+                 {1, PNG_COLOR_TYPE_GRAY},        {2, PNG_COLOR_TYPE_PALETTE},    {4, PNG_COLOR_TYPE_PALETTE},
+                 {8, PNG_COLOR_TYPE_PALETTE}};
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{1, 1}, {2, 3}, {5, 1}, {3, 7}, {7, 9}, {9, 8}, {17, 13}};
+    for (const auto& kind : kinds) {
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(testing::Message() << "depth " << kind.depth << ", colour type " << kind.color_type << ", "
+                                            << size.width << " x " << size.height);
+            PngParams params;
+            params.width = size.width;
+            params.height = size.height;
+            params.depth = kind.depth;
+            params.color_type = kind.color_type;
+            params.background = rgb_background(30, 200, 90);
+            params.background->gray = 170;
+            if (kind.color_type == PNG_COLOR_TYPE_PALETTE) {
+                for (int i = 0; i < (1 << kind.depth); ++i)
+                    params.palette.push_back({static_cast<png_byte>(i), static_cast<png_byte>(255 - i), 7});
+            }
+            params.rows = varied_rows(size.width, size.height, kind.depth, channels_of(kind.color_type));
+            const std::string plain_file = encode(params);
+            params.interlaced = true;
+            const std::string interlaced_file = encode(params);
+
+            Image plain;
+            ASSERT_EQ(read(plain, plain_file), "");
+            const auto expected = memory_of(plain);
+            for (bool per_pixel : {false, true}) {
+                Image image;
+                ASSERT_EQ(read(image, interlaced_file, per_pixel), "") << per_pixel;
+                EXPECT_EQ(memory_of(image), expected) << "interlaced, per pixel " << per_pixel;
+                ASSERT_EQ(read(image, plain_file, per_pixel), "") << per_pixel;
+                EXPECT_EQ(memory_of(image), expected) << "plain, per pixel " << per_pixel;
+            }
+        }
+    }
+}
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+long peak_resident_kib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct ChildRead {
+    std::string message;  // the reader's error, "" on success
+    long grown_kib = -1;  // growth of the child's peak resident memory
+};
+
+// Reads in a forked child. A child's peak starts from its own resident
+// pages, not from this process's peak, so earlier tests hide nothing.
+ChildRead read_in_child(const std::string& bytes, bool per_pixel) {
+    int fds[2];
+    if (pipe(fds) != 0) return {"no pipe"};
+    const pid_t pid = fork();
+    if (pid < 0) return {"no fork"};
+    if (pid == 0) {
+        close(fds[0]);
+        const long before = peak_resident_kib();
+        Image image;
+        const std::string message = read(image, bytes, per_pixel);
+        const std::string out = std::to_string(peak_resident_kib() - before) + " " + message;
+        const bool sent = write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string out;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {"the child died"};
+    const std::size_t space = out.find(' ');
+    if (space == std::string::npos) return {"no answer"};
+    return {out.substr(space + 1), std::stol(out.substr(0, space))};
+}
+
+std::string crash_file(const char* name) {
+    std::ifstream in(std::filesystem::path(TESSERIN_FUZZ_CRASHES) / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(PngReader, CutHugeFilesFailWithoutMemoryForTheirDeclaredRows) {
+    // Each declares about 1 GiB of image and holds a few bytes of it.
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"interlaced truecolour with alpha", crash_file("png-interlaced-rgba-huge-rows.png")},
+        {"interlaced 1-bit grey", header_only(131072, 65536, 1, PNG_COLOR_TYPE_GRAY, 1)},
+        {"interlaced 16-bit grey with alpha", header_only(16384, 21845, 16, PNG_COLOR_TYPE_GRAY_ALPHA, 1)},
+        {"interlaced 4-bit grey", header_only(131072, 16384, 4, PNG_COLOR_TYPE_GRAY, 1)},
+        {"truecolour with alpha", header_only(16384, 21845, 8, PNG_COLOR_TYPE_RGB_ALPHA)},
+        {"grey", header_only(32768, 32768, 8, PNG_COLOR_TYPE_GRAY)},
+    };
+    // AddressSanitizer writes the shadow of every large block it frees: an
+    // eighth of the image's own pixel memory, which the cap holds to 1 GiB.
+    const long allowed_kib = 64L * 1024 + (kAddressSanitizer ? static_cast<long>(Image::kMaxImageBytes / 8 / 1024) : 0);
+    for (const auto& c : cases) {
+        ASSERT_GT(c.bytes.size(), 40u) << c.name;
+        for (bool per_pixel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
+            const ChildRead result = read_in_child(c.bytes, per_pixel);
+            EXPECT_EQ(result.message, messages::kFormatError);
+            EXPECT_LT(result.grown_kib, allowed_kib);
+        }
+    }
 }
