@@ -1,26 +1,33 @@
 #!/usr/bin/env bash
-# Start-up time of the real program on a virtual X display: milliseconds from
+# Start-up of the real program on a virtual X display: milliseconds from
 # launching the process until its main window is mapped (first exposed) and
-# until the view has drawn its first board. Prints the median of several runs.
+# until the view has drawn its first board, and the peak memory (VmHWM) at
+# that moment. Prints the median of several runs, first for a start with no
+# picture, then for a start that reopens a remembered 6000 x 4000 PNG photo,
+# beside libpng's bare decode of that file.
 #
 # How it is measured: the script notes the wall clock (CLOCK_REALTIME, ns)
 # just before it starts the program, and the program, asked by the variable
 # TESSERIN_STARTUP_TIMING, prints "tesserin-timing mapped <ns>" and
 # "tesserin-timing drawn <ns>" to stderr at those two moments. Each run uses a
-# fresh copy of the executable in a temporary folder, so there is no settings
-# file and the developer's own is never touched.
+# fresh copy of the executable in a temporary folder, so the settings file is
+# the script's own and the developer's is never touched.
 #
-#   bench/shell/startup.sh [path/to/tesserin] [runs]
-# Without a display it re-runs itself under xvfb-run.
+#   bench/shell/startup.sh [path/to/tesserin] [runs] [path/to/bench_photo]
+# Without bench_photo (built beside the program in bench/support/) only the
+# start without a picture is measured. Without a display it re-runs itself
+# under xvfb-run.
 set -euo pipefail
 
 exe=${1:-$(dirname "$0")/../../build/shell/tesserin}
 runs=${2:-9}
 [ -x "$exe" ] || { echo "no executable at $exe" >&2; exit 1; }
 exe=$(readlink -f "$exe")
+photo_tool=${3:-$(dirname "$exe")/../bench/support/bench_photo}
+[ -x "$photo_tool" ] && photo_tool=$(readlink -f "$photo_tool") || photo_tool=
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$exe" "$runs"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$exe" "$runs" "$photo_tool"
 fi
 
 work=$(mktemp -d)
@@ -31,36 +38,58 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-mapped_all=()
-drawn_all=()
-for ((i = 1; i <= runs; i++)); do
-  dir=$work/run$i
-  mkdir -p "$dir"
-  cp "$exe" "$dir/tesserin"
-  log=$dir/stderr
-  start=$(date +%s%N)
-  TESSERIN_STARTUP_TIMING=1 "$dir/tesserin" 2>"$log" &
-  pid=$!
-  # Wait (up to 30 s) for both lines.
-  for ((t = 0; t < 3000; t++)); do
-    grep -q 'tesserin-timing drawn' "$log" 2>/dev/null && grep -q 'tesserin-timing mapped' "$log" && break
-    sleep 0.01
+# measure <label> [settings text]: runs the program $runs times and prints
+# the medians; sets drawn_median and peak_median (ms, MB).
+measure() {
+  local label=$1 settings=${2:-}
+  local mapped_all=() drawn_all=() peak_all=()
+  for ((i = 1; i <= runs; i++)); do
+    local dir=$work/$label$i
+    mkdir -p "$dir"
+    cp "$exe" "$dir/tesserin"
+    [ -n "$settings" ] && printf '%s\n' "$settings" >"$dir/tesserin.ini"
+    local log=$dir/stderr
+    local start pid peak=
+    start=$(date +%s%N)
+    TESSERIN_STARTUP_TIMING=1 "$dir/tesserin" 2>"$log" &
+    pid=$!
+    # Wait (up to 60 s) for both lines, then read the peak while it still runs.
+    for ((t = 0; t < 6000; t++)); do
+      grep -q 'tesserin-timing drawn' "$log" 2>/dev/null && grep -q 'tesserin-timing mapped' "$log" && break
+      sleep 0.01
+    done
+    peak=$(awk '/^VmHWM:/ { print int($2 / 1024) }' "/proc/$pid/status" 2>/dev/null || true)
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    local mapped drawn
+    mapped=$(awk '/tesserin-timing mapped/ { print $3 }' "$log")
+    drawn=$(awk '/tesserin-timing drawn/ { print $3 }' "$log")
+    if [ -z "$mapped" ] || [ -z "$drawn" ] || [ -z "$peak" ]; then
+      echo "$label run $i: no timing lines" >&2
+      continue
+    fi
+    local mapped_ms=$(( (mapped - start) / 1000000 )) drawn_ms=$(( (drawn - start) / 1000000 ))
+    echo "$label run $i: mapped ${mapped_ms} ms, drawn ${drawn_ms} ms, peak ${peak} MB"
+    mapped_all+=("$mapped_ms")
+    drawn_all+=("$drawn_ms")
+    peak_all+=("$peak")
   done
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  mapped=$(awk '/tesserin-timing mapped/ { print $3 }' "$log")
-  drawn=$(awk '/tesserin-timing drawn/ { print $3 }' "$log")
-  if [ -z "$mapped" ] || [ -z "$drawn" ]; then
-    echo "run $i: no timing lines" >&2
-    continue
-  fi
-  mapped_ms=$(( (mapped - start) / 1000000 ))
-  drawn_ms=$(( (drawn - start) / 1000000 ))
-  echo "run $i: mapped ${mapped_ms} ms, drawn ${drawn_ms} ms"
-  mapped_all+=("$mapped_ms")
-  drawn_all+=("$drawn_ms")
-done
+  [ ${#mapped_all[@]} -gt 0 ] || { echo "no $label run produced timings" >&2; exit 1; }
+  drawn_median=$(printf '%s\n' "${drawn_all[@]}" | median)
+  peak_median=$(printf '%s\n' "${peak_all[@]}" | median)
+  echo "$label, median of ${#mapped_all[@]} runs: mapped $(printf '%s\n' "${mapped_all[@]}" | median) ms," \
+       "drawn $drawn_median ms, peak memory $peak_median MB"
+}
 
-[ ${#mapped_all[@]} -gt 0 ] || { echo "no run produced timings" >&2; exit 1; }
-echo "median of ${#mapped_all[@]} runs: mapped $(printf '%s\n' "${mapped_all[@]}" | median) ms," \
-     "drawn $(printf '%s\n' "${drawn_all[@]}" | median) ms"
+measure empty
+empty_peak=$peak_median
+
+[ -n "$photo_tool" ] || exit 0
+photo=$work/photo.png
+"$photo_tool" write "$photo" rgb
+decode_ms=$("$photo_tool" libpng-ms "$photo" "$runs")
+measure photo "$(printf '[Settings]\nImage=%s' "$photo")"
+echo "remembered 6000 x 4000 PNG: drawn $drawn_median ms; libpng alone decodes it in $decode_ms ms" \
+     "(goal: drawn within $decode_ms + 60 ms)"
+awk -v e="$empty_peak" -v p="$peak_median" 'BEGIN {
+  printf "peak memory with the photo: %d MB over the empty game (goal: at most %.1f MB, 1.3 x the 72 MB picture)\n", p - e, 1.3 * 72 }'
