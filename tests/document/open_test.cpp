@@ -16,10 +16,12 @@
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/RecentFileList.h"
+#include "framework/View.h"
 #include "readers/BmpReader.h"
 #include "resources/Resource.h"
 #include "tests/document/PictureFiles.h"
-#include "tests/document/ViewFixture.h"
+#include "platform/GuiApplication.h"
+#include "platform/Profile.h"
 
 namespace opentest {
 namespace {
@@ -401,29 +403,6 @@ TEST_F(OpenTest, NamesAreBytesAndClosingRemembersTheFullPathItCanKeep) {
     EXPECT_EQ(document->GetPathName(), "");
     Restart();
     EXPECT_EQ(Setting(), "");
-}
-
-TEST(OpenAtStartUp, TheViewsFirstInitialUpdateReopensThePictureOnce) {
-    ViewFixture f;
-    std::vector<std::string> shown;
-    auto previous = framework::SetMessageBoxHook([&](const std::string&, const std::string& t) { shown.push_back(t); });
-    const std::string pic = f.folder + "/last.bmp";
-    WriteBmp(pic, 12, 12, Color(1, 2, 3));
-    platform::ProfileFile(f.folder + "/tesserin.ini").WriteProfileString("Settings", "Image", pic);
-    f.Show(640, 480);
-    f.view->OnInitialUpdate();
-    ASSERT_NE(f.document->GetImage(), nullptr);
-    EXPECT_EQ(f.document->GetPathName(), pic);
-    // Laid out after the open: the picture is scaled to the final square.
-    EXPECT_EQ(f.Board().boardImage.width(), f.Board().width);
-    EXPECT_EQ(f.Board().width, f.view->GetWindowRect().height() - 30);
-
-    // File > numbers runs the initial update again; the picture stays gone.
-    ASSERT_TRUE(f.document->OnNewDocument());
-    f.view->OnInitialUpdate();
-    EXPECT_EQ(f.document->GetImage(), nullptr);
-    EXPECT_TRUE(shown.empty());
-    framework::SetMessageBoxHook(previous);
 }
 
 }  // namespace
