@@ -1,13 +1,133 @@
 #include "document/tesserinDoc.h"
 
-#include "resources/Resource.h"
+#include <exception>
+#include <fstream>
+#include <optional>
+#include <utility>
+
+#include "framework/Application.h"
+#include "framework/FileDialog.h"
+#include "framework/FilePath.h"
+#include "framework/MessageBox.h"
 #include "framework/ProfileStore.h"
+#include "resources/Resource.h"
 
-CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {}
+namespace {
 
-CtesserinDoc::~CtesserinDoc() {
+framework::ProfileStore SettingsStore() {
     framework::ProfileStore store;
     store.section = res::kSettingsSection;
-    store.writeString("Image", GetPathName());
+    return store;
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+}  // namespace
+
+CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
+    formats.add(std::make_unique<BmpFormat>());
+    formats.add(std::make_unique<PngFormat>());
+    MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
+}
+
+CtesserinDoc::~CtesserinDoc() {
+    // The settings file keeps one value per line: a name with a line break in
+    // it cannot be kept, and the older picture must not come back instead.
+    const std::string& path = GetPathName();
+    SettingsStore().writeString(res::kImageKey, HasLineBreak(path) ? std::string() : path);
+    image.reset();
     board.reset();
+}
+
+bool CtesserinDoc::OnNewDocument() {
+    if (!framework::Document::OnNewDocument())
+        return false;
+    if (image)
+        ShowNumbers();
+    return true;
+}
+
+void CtesserinDoc::ShowNumbers() {
+    board->SetPicture(nullptr);
+    image.reset();
+}
+
+bool CtesserinDoc::OnOpenDocument(const std::string& path) {
+    return OpenImage(path) == OpenResult::Done;
+}
+
+CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
+    if (!framework::Document::OnOpenDocument(path))
+        return OpenResult::FileNotOpened;
+
+    // The previous picture stays the board's until the board has the next
+    // one (or none): the board only borrows it.
+    auto candidate = std::make_unique<Image>();
+    std::unique_ptr<Image> previous;
+    bool handedToBoard = false;
+    try {
+        const ImageFormat& format = formats.find(framework::FilePath(path).extension());
+        std::unique_ptr<ImageReader> reader = format.create_reader();
+        if (!reader) {
+            ShowNumbers();
+            return OpenResult::NoReader;
+        }
+        std::ifstream in(path, std::ios::binary);
+        if (!in.good()) {
+            ShowNumbers();
+            return OpenResult::Done;
+        }
+        reader->read(*candidate, in);
+        reader.reset();
+
+        previous = std::exchange(image, std::move(candidate));
+        handedToBoard = true;
+        board->SetPicture(image.get());
+        return OpenResult::Done;
+    } catch (const std::exception& error) {
+        // A picture the board could not prepare left its cells and scaled
+        // picture as they were, but its reference on the new image: undo the
+        // hand-over, so that a repaint or relayout while the message is up
+        // works from the picture the pieces were cut from.
+        if (handedToBoard) {
+            candidate = std::exchange(image, std::move(previous));
+            board->picture = image.get();
+        }
+        framework::AfxMessageBox(error.what());
+        ShowNumbers();
+        return OpenResult::Done;
+    }
+}
+
+void CtesserinDoc::OnFileOpen() {
+    framework::OpenFileRequest request;
+    request.filter = formats.filter();
+    request.defaultExtension = res::kOpenDefaultExtension;
+    request.createPrompt = true;
+    if (std::optional<std::string> path = framework::ShowOpenFileDialog(request)) {
+        OnOpenDocument(*path);
+        // The title and the recent files show the file even after a failure.
+        SetPathName(*path, true);
+    }
+    UpdateAllViews(nullptr);
+}
+
+void CtesserinDoc::OpenLastImage() {
+    // A file named on the command line is what the player asked for now.
+    const framework::Application* app = framework::AfxGetApp();
+    if (app && app->GetCommandLineInfo().command == framework::CommandLineInfo::FileOpen)
+        return;
+    framework::ProfileStore store = SettingsStore();
+    const std::string last = store.getString(res::kImageKey, "");
+    if (last.empty())
+        return;
+    if (OpenImage(last) == OpenResult::FileNotOpened) {
+        // Deleted or moved since: said once, then forgotten, so that the
+        // next start does not say it again.
+        store.writeString(res::kImageKey, "");
+        return;
+    }
+    SetPathName(last, true);
 }

@@ -39,6 +39,12 @@ void CtesserinView::OnInitialUpdate() {
     RecalcParentLayout();
     if (PuzzleBoard* board = Board())
         board->view = this;
+    // Once, at start-up: the picture of the last run comes back before the
+    // board is laid out.
+    if (!initialized) {
+        if (CtesserinDoc* document = GetDocument())
+            document->OpenLastImage();
+    }
     relayout();
     initialized = true;
 }

@@ -126,6 +126,7 @@ FrameWindow* Application::MainWindow() const {
 }
 
 bool Application::ProcessShellCommand(const CommandLineInfo& info) {
+    commandLine_ = info;
     switch (info.command) {
     case CommandLineInfo::FileNew:
         if (!OnCmdMsg(kIdFileNew))

@@ -65,7 +65,10 @@ public:
     SingleDocTemplate* GetDocTemplate() const { return template_.get(); }
     FrameWindow* MainWindow() const;
 
+    // Remembers info before acting on it, so that what runs during the
+    // processing (the first initial update) can ask how the program started.
     bool ProcessShellCommand(const CommandLineInfo& info);
+    const CommandLineInfo& GetCommandLineInfo() const { return commandLine_; }
     Document* OpenDocumentFile(const std::string& path);
 
     void OnFileNew();
@@ -80,6 +83,7 @@ private:
     std::string profileName_;
     std::unique_ptr<RecentFileList> recentFiles_;
     std::unique_ptr<SingleDocTemplate> template_;
+    CommandLineInfo commandLine_;
 };
 
 // The one application object, or null.

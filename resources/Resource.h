@@ -49,6 +49,7 @@ inline constexpr const char* kAllFilesFilter = "すべてのファイル (*.*)|*
 inline constexpr const char* kSettingsFolderName = "tesserin";
 inline constexpr const char* kSettingsFileName = "tesserin.ini";
 inline constexpr const char* kSettingsSection = "Settings";
+inline constexpr const char* kImageKey = "Image";  // the picture shown when the program closed
 inline constexpr const char* kRecentFileSection = "Recent File List";
 inline constexpr int kRecentFileCount = 4;
 
@@ -64,6 +65,9 @@ inline constexpr const char* kItemCoarser = "細かく";
 inline constexpr const char* kItemFiner = "荒く";
 inline constexpr const char* kItemShuffle = "シャッフル(&S)";
 inline constexpr const char* kItemAppAbout = "バージョン情報 tesserin(&A)...";
+
+// The open dialog's default extension, added to a name typed without one.
+inline constexpr const char* kOpenDefaultExtension = "bmp";
 
 // Status prompts.
 inline constexpr const char* kPromptFileNew = "新規にファイルを作成";

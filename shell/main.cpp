@@ -12,5 +12,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     CtesserinApp theApp;
+    // File names stay the bytes they are: a name that is no valid UTF-8
+    // still opens.
+    theApp.SetArguments(argc, argv);
     return theApp.Run(argc, argv);
 }

@@ -1,7 +1,6 @@
 #include "shell/tesserinApp.h"
 
 #include <QApplication>
-#include <QStringList>
 
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
@@ -15,9 +14,15 @@
 CtesserinApp::CtesserinApp(std::string settingsPath)
     : framework::Application(res::FrameworkTexts()), settingsPath_(std::move(settingsPath)) {}
 
+void CtesserinApp::SetArguments(const int& argc, char** argv) {
+    argc_ = &argc;
+    argv_ = argv;
+}
+
 void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
     arguments_ = std::move(arguments);
-    argumentsSet_ = true;
+    argc_ = nullptr;
+    argv_ = nullptr;
 }
 
 bool CtesserinApp::InitInstance() {
@@ -36,10 +41,10 @@ bool CtesserinApp::InitInstance() {
         [] { return std::make_unique<CMainFrame>(); },
         [] { return std::make_unique<CtesserinView>(); }));
 
-    if (!argumentsSet_) {
-        QStringList qtArguments = QCoreApplication::arguments();
-        for (int i = 1; i < qtArguments.size(); ++i)
-            arguments_.push_back(qtArguments[i].toStdString());
+    if (argv_) {
+        arguments_.clear();
+        for (int i = 1; i < *argc_ && argv_[i]; ++i)
+            arguments_.emplace_back(argv_[i]);
     }
     if (!ProcessShellCommand(framework::ParseCommandLine(arguments_)))
         return false;

@@ -18,7 +18,11 @@ public:
 
     bool InitInstance() override;
 
-    // The arguments after the program name; by default those Qt was given.
+    // The program's command line, read when InitInstance runs: by then the
+    // Qt application has taken out the options meant for it (-platform,
+    // -style, ...). The arguments are file names as bytes, never decoded.
+    void SetArguments(const int& argc, char** argv);
+    // The arguments after the program name, given directly.
     void SetArguments(std::vector<std::string> arguments);
 
     CMainFrame* MainFrame() const;
@@ -27,5 +31,6 @@ public:
 private:
     std::string settingsPath_;
     std::vector<std::string> arguments_;
-    bool argumentsSet_ = false;
+    const int* argc_ = nullptr;
+    char** argv_ = nullptr;
 };

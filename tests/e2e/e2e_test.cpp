@@ -156,7 +156,7 @@ std::optional<BoardOnScreen> FindBoard(unsigned long window) {
 
 TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     Program program(Executable());
-    program.WriteSettings("[Settings]\nImage=/nowhere/picture.png\n");
+    program.WriteSettings("[Settings]\n");
     unsigned long window = Start(program);
     ASSERT_NE(window, 0u);
     // The first paint reaches the screen a few rectangles at a time: wait for

@@ -17,6 +17,7 @@
 #include "document/tesserinView.h"
 #include "framework/RecentFileList.h"
 #include "resources/Resource.h"
+#include "tests/document/PictureFiles.h"
 #include "tests/shell/AppFixture.h"
 
 namespace {
@@ -231,6 +232,10 @@ TEST_F(AppTest, TheFrameworkOpenSetsThePathTitleAndRecentFiles) {
     EXPECT_EQ(Title(), QString("first.png - tesserin"));
     EXPECT_EQ(app->GetRecentFileList()->Entries().front(), first);
 
+    // Neither file is a picture: each open said so, and still counted.
+    EXPECT_EQ(messages, std::vector<std::string>(3, "フォーマットエラー"));
+    messages.clear();
+
     // An entry that no longer opens is reported and dropped.
     std::filesystem::remove(second);
     Frame()->UpdateRecentFileMenu();
@@ -272,6 +277,88 @@ TEST_F(AppTest, AFileThatCannotBeOpenedOnTheCommandLineEndsStartUp) {
     EXPECT_EQ(messages, std::vector<std::string>{res::kFileOpenFailed});
     // The document went with the window and wrote its empty path.
     EXPECT_EQ(Setting("Settings", "Image"), "");
+}
+
+TEST_F(AppTest, StartUpShowsTheFileNamedOnTheCommandLineElseTheRememberedPicture) {
+    struct Row {
+        const char* what;
+        std::string remembered;
+        std::vector<std::string> arguments;
+        std::vector<std::string> messages;
+        std::string pathName;      // "" for the numbers board
+        std::string imageSetting;  // right after start-up
+        int width = 0;
+    };
+    const std::string last = folder + "/last.bmp";
+    const std::string other = folder + "/other one.bmp";
+    opentest::WriteBmp(last, 8, 6, Color(1, 2, 3));
+    opentest::WriteBmp(other, 5, 5, Color(4, 5, 6));
+    const std::string junk = MakeFile("junk.png");
+    const std::string gone = folder + "/gone.png";
+    const std::vector<Row> rows = {
+        {"remembered", last, {}, {}, last, last, 8},
+        {"named on the command line", last, {other}, {}, other, last, 5},
+        {"remembered but gone", gone, {}, {res::kFileOpenFailed}, "", ""},
+        {"remembered but no picture", junk, {}, {"フォーマットエラー"}, junk, junk},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        platform::ProfileFile(settings).WriteProfileString("Settings", "Image", row.remembered);
+        messages.clear();
+        ASSERT_TRUE(Start(row.arguments));
+        CtesserinDoc* document = app->View()->GetDocument();
+        EXPECT_EQ(messages, row.messages);
+        EXPECT_EQ(document->GetPathName(), row.pathName);
+        EXPECT_EQ(Setting("Settings", "Image"), row.imageSetting);
+        if (row.width) {
+            ASSERT_NE(document->GetImage(), nullptr);
+            EXPECT_EQ(document->GetImage()->width(), row.width);
+            // Laid out after the open: the picture fills the final square.
+            EXPECT_EQ(Board().boardImage.width(), Board().width);
+            // Only the first initial update reopens it, not File > numbers'.
+            Frame()->Action(57600)->trigger();
+            EXPECT_EQ(document->GetImage(), nullptr);
+            document->SetPathName(row.pathName, false);  // as it was, for the next start
+        } else {
+            EXPECT_EQ(document->GetImage(), nullptr);
+        }
+        Close();
+        app.reset();
+
+        // The next start shows what this one left, and says nothing new
+        // about a picture that was gone.
+        messages.clear();
+        ASSERT_TRUE(Start());
+        if (row.remembered == gone) {
+            EXPECT_TRUE(messages.empty());
+        }
+        EXPECT_EQ(app->View()->GetDocument()->GetPathName(), row.pathName);
+        Close();
+        app.reset();
+    }
+}
+
+TEST_F(AppTest, CommandLineNamesStayBytesAndQtsOwnOptionsAreNoFiles) {
+    const std::string picture = folder + "/bad\xff\xfe name.bmp";
+    opentest::WriteBmp(picture, 4, 4, Color(9, 9, 9));
+    std::string program = "tesserin", option = "-platform", value = "offscreen";
+    std::string name = picture;
+    char* argv[] = {program.data(), option.data(), value.data(), name.data(), nullptr};
+    int argc = 4;
+    app = std::make_unique<CtesserinApp>(settings);
+    app->SetArguments(argc, argv);
+    // What the Qt application does with its own options when it starts.
+    argv[1] = argv[3];
+    argv[2] = nullptr;
+    argc = 2;
+    ASSERT_TRUE(app->InitInstance());
+    EXPECT_TRUE(messages.empty());
+    CtesserinDoc* document = app->View()->GetDocument();
+    EXPECT_EQ(document->GetPathName(), picture);
+    ASSERT_NE(document->GetImage(), nullptr);
+    EXPECT_EQ(document->GetImage()->width(), 4);
+    Close();
+    EXPECT_EQ(Setting("Settings", "Image"), picture);
 }
 
 }  // namespace
