@@ -8,6 +8,7 @@
 
 #include "framework/FailureReports.h"
 #include "framework/MessageBox.h"
+#include "platform/SurfaceWidget.h"
 
 namespace framework {
 
@@ -17,6 +18,7 @@ namespace {
 struct Delivery {
     QObject* receiver;  // may be gone by the end: then only its address counts
     QEvent::Type type;
+    bool completionCounts;
     bool failed = false;
 };
 
@@ -50,11 +52,23 @@ int Kind(QEvent::Type type) {
     }
 }
 
-// Only the start of a gesture makes its failures worth showing again: moves
-// and releases complete between the failing steps of any drag.
-bool StartsAfresh(QEvent::Type type) {
-    return type != QEvent::MouseButtonRelease && type != QEvent::MouseMove && type != QEvent::Wheel &&
-           type != QEvent::KeyRelease;
+// Whether an event that completes makes its source's failures news again.
+// Only the start of a gesture does: moves and releases complete between the
+// failing steps of any drag. A surface's paint often only shows what was
+// drawn straight to it (a slide's frames), running no handler: its view
+// reports the drawings that went through itself.
+bool CompletionCounts(QObject* receiver, QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyRelease:
+        return false;
+    case QEvent::Paint:
+        return !qobject_cast<platform::SurfaceWidget*>(receiver);
+    default:
+        return true;
+    }
 }
 
 void ShowWaiting() {
@@ -100,7 +114,7 @@ void Report(const std::exception& error, bool keepQuiet) {
             source = FailureReports::Source{delivery.receiver, Kind(delivery.type)};
             // Its handler failed just now, so the receiver is still there.
             QObject* receiver = delivery.receiver;
-            if (boundary.watched.insert(receiver).second) {
+            if (receiver && boundary.watched.insert(receiver).second) {
                 QObject::connect(receiver, &QObject::destroyed, [receiver] {
                     TheBoundary().watched.erase(receiver);
                     TheBoundary().reports.Forget(receiver);
@@ -122,7 +136,7 @@ bool QtApplication::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     Boundary& boundary = TheBoundary();
     const QEvent::Type type = event->type();
-    boundary.deliveries.push_back(Delivery{receiver, type});
+    boundary.deliveries.push_back(Delivery{receiver, type, CompletionCounts(receiver, type)});
     bool result = true;
     try {
         result = QApplication::notify(receiver, event);
@@ -131,11 +145,20 @@ bool QtApplication::notify(QObject* receiver, QEvent* event) {
         // through Qt, which is the last place to stop it.
         Report(error, true);
     }
-    const bool failed = boundary.deliveries.back().failed;
+    const Delivery delivery = boundary.deliveries.back();
     boundary.deliveries.pop_back();
-    if (!failed && StartsAfresh(type) && boundary.reports.AnyQuiet())
+    if (!delivery.failed && delivery.completionCounts && boundary.reports.AnyQuiet())
         boundary.reports.Completed(FailureReports::Source{receiver, Kind(type)});
     return result;
+}
+
+void ReportHandlerSuccess() {
+    Boundary& boundary = TheBoundary();
+    if (boundary.deliveries.empty() || !boundary.reports.AnyQuiet())
+        return;
+    const Delivery& delivery = boundary.deliveries.back();
+    if (!delivery.failed)
+        boundary.reports.Completed(FailureReports::Source{delivery.receiver, Kind(delivery.type)});
 }
 
 void ReportHandlerFailure(const std::exception& error) { Report(error, true); }

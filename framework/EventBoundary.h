@@ -27,6 +27,9 @@ public:
 void ReportHandlerFailure(const std::exception& error);
 // A command the user chose failed: shown however often the command fails.
 void ReportCommandFailure(const std::exception& error);
+// A handler of the current event went through, for events that may also
+// complete without running it (a surface's paint that only shows).
+void ReportHandlerSuccess();
 
 // Runs handler; an exception of the standard family is reported instead of
 // passed on. False when the handler failed.

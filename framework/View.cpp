@@ -54,10 +54,8 @@ protected:
     }
 
     void OnDraw(platform::DeviceContext& dc) override {
-        RunGuarded([&] {
-            if (view_)
-                view_->OnDraw(dc);
-        });
+        if (view_ && RunGuarded([&] { view_->OnDraw(dc); }))
+            ReportHandlerSuccess();
     }
 
     void mousePressEvent(QMouseEvent* event) override {

@@ -249,6 +249,10 @@ TEST_F(EventBoundaryTest, AHandlerThatKeepsFailingGivesOneBoxUntilItSucceedsOnce
              for (int i = 0; i < 6; ++i) {
                  t.view->Invalidate();
                  Drain();
+                 // Drawn straight to the window, as a slide does: the paint
+                 // that puts it on the screen draws nothing anew.
+                 t.view->GetDC()->FillRect(0, 0, 10, 10, platform::Rgb{1, 2, 3});
+                 Drain();
              }
          },
          [](EventBoundaryTest& t) {
