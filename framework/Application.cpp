@@ -6,6 +6,7 @@
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
+#include "framework/EventBoundary.h"
 #include "framework/FileDialog.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageBox.h"
@@ -57,7 +58,7 @@ Application::~Application() {
 int Application::Run(int& argc, char** argv) {
     std::unique_ptr<QApplication> qtApp;
     if (!QCoreApplication::instance())
-        qtApp = std::make_unique<QApplication>(argc, argv);
+        qtApp = std::make_unique<QtApplication>(argc, argv);
     int code = 1;
     if (InitInstance())
         code = QApplication::exec();

@@ -37,9 +37,9 @@ public:
 
     const std::string& AppName() const { return GetFrameworkTexts().appTitle; }
 
-    // Makes the Qt application (unless one exists), runs InitInstance, the
-    // event loop until the main window closes, then ExitInstance. Returns
-    // the exit code.
+    // Makes the Qt application (a QtApplication, unless one exists), runs
+    // InitInstance, the event loop until the main window closes, then
+    // ExitInstance. Returns the exit code.
     int Run(int& argc, char** argv);
 
     virtual bool InitInstance();

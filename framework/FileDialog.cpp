@@ -3,9 +3,15 @@
 #include <fnmatch.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QStringList>
 #include <cctype>
+
+#include "framework/FrameworkTexts.h"
 
 namespace framework {
 
@@ -33,6 +39,48 @@ std::string Trim(const std::string& text) {
         return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
+
+// The program's question with the path in place of "%s" (put in by hand: the
+// text is not a format for printf).
+QString CreatePromptText(const QString& path) {
+    QString text = QString::fromStdString(GetFrameworkTexts().createFilePrompt);
+    qsizetype at = text.indexOf(QLatin1String("%s"));
+    if (at >= 0)
+        text.replace(at, 2, path);
+    return text;
+}
+
+// Accepts a name that does not exist only once the user agreed; it creates
+// nothing itself.
+class OpenDialog : public QFileDialog {
+public:
+    OpenDialog(QWidget* parent, bool createPrompt) : QFileDialog(parent), createPrompt_(createPrompt) {
+        setFileMode(createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        setAcceptMode(QFileDialog::AcceptOpen);
+    }
+
+    void accept() override {
+        if (createPrompt_) {
+            const QStringList files = selectedFiles();
+            if (files.size() == 1) {
+                QFileInfo info(files.first());
+                if (!info.exists() && !AskCreate(info))
+                    return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool AskCreate(const QFileInfo& info) {
+        QString caption = QString::fromStdString(GetFrameworkTexts().appTitle);
+        QString text = CreatePromptText(QDir::toNativeSeparators(info.absoluteFilePath()));
+        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
+    }
+
+    bool createPrompt_;
+};
 }  // namespace
 
 std::vector<FileFilter> ParseFileFilter(const std::string& filter) {
@@ -93,9 +141,7 @@ std::optional<std::string> ShowOpenFileDialog(const OpenFileRequest& request) {
                                                                  : CaseInsensitivePattern(pattern));
         nameFilters << QString::fromStdString(entry.description) + " (" + patterns.join(' ') + ")";
     }
-    QFileDialog dialog(QApplication::activeWindow());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog dialog(QApplication::activeWindow(), request.createPrompt);
     // The patterns are spelled for either case; show only the descriptions.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!nameFilters.isEmpty())
@@ -106,7 +152,8 @@ std::optional<std::string> ShowOpenFileDialog(const OpenFileRequest& request) {
         dialog.setDirectory(QString::fromStdString(request.directory));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    // The name as the file system spells it, not the text shown.
+    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook) {

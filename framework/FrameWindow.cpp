@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
+#include "framework/EventBoundary.h"
 #include "framework/View.h"
 #include "framework/FrameworkTexts.h"
 
@@ -84,7 +85,14 @@ Document* FrameWindow::GetActiveDocument() const { return view_ ? view_->GetDocu
 
 bool FrameWindow::RouteCommand(int id) {
     Document* document = GetActiveDocument();
-    return framework::RouteCommand(id, {view_, document, this, AfxGetApp()});
+    try {
+        return framework::RouteCommand(id, {view_, document, this, AfxGetApp()});
+    } catch (const std::exception& error) {
+        // Caught here rather than inside Qt's menu and button code, which
+        // would be left half way through its own bookkeeping.
+        ReportCommandFailure(error);
+        return true;
+    }
 }
 
 QAction* FrameWindow::CommandAction(int id, const QString& text, const QString& prompt) {

@@ -56,7 +56,8 @@ public:
     View* GetActiveView() const { return view_; }
     Document* GetActiveDocument() const;
 
-    // Routes id and reports whether a target took it.
+    // Routes id and reports whether a target took it. A handler's exception
+    // of the standard family is shown in a message box, not passed on.
     bool RouteCommand(int id);
     // An action that routes id when triggered, with its status prompt.
     QAction* CommandAction(int id, const QString& text, const QString& prompt);

@@ -14,6 +14,9 @@ struct FrameworkTexts {
     std::string fileOpenFailed = "The file could not be opened.";
     std::string allFilesFilter = "All Files (*.*)|*.*||";  // File > Open's dialog filter
     std::string recentFileSection = "Recent File List";    // the settings section of the recent files
+    // The open dialog's question before it accepts the name of a file that
+    // does not exist; "%s" stands for the file's full path.
+    std::string createFilePrompt = "%s\nThis file does not exist.\nDo you want to create it?";
 };
 
 // Returns the texts in force before.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "framework/FrameworkTexts.h"
+#include "framework/View.h"
 
 namespace framework {
 
@@ -16,6 +17,10 @@ MessageBoxHook& Hook() {
 }  // namespace
 
 void AfxMessageBox(const std::string& text) {
+    // A box takes the input: a capture held now would never see its button
+    // come up, and with it held the box could not be clicked.
+    if (View* view = View::GetCapture())
+        view->OnCancelMode();
     const std::string caption = GetFrameworkTexts().appTitle;  // a hook may replace the texts
     if (Hook()) {
         Hook()(caption, text);

@@ -7,7 +7,7 @@
 
 namespace framework {
 
-// Shows text and waits for OK.
+// Shows text and waits for OK. A view holding the capture loses it first.
 void AfxMessageBox(const std::string& text);
 
 using MessageBoxHook = std::function<void(const std::string& caption, const std::string& text)>;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "platform/Profile.h"
@@ -9,6 +10,12 @@
 namespace framework {
 
 namespace {
+
+// The settings file holds one value per line: a name with a line break (a
+// legal file name here) or a NUL cannot be stored in it.
+bool Storable(const std::string& path) {
+    return path.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
 
 std::string FullPath(const std::string& path) {
     std::error_code ec;
@@ -54,10 +61,12 @@ void RecentFileList::ReadList(const platform::ProfileFile& profile) {
 }
 
 bool RecentFileList::WriteList(const platform::ProfileFile& profile) const {
+    std::vector<std::string> stored;
+    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(stored), Storable);
     std::vector<platform::ProfileFile::Change> changes;
     for (int i = 0; i < size_; ++i) {
-        if (i < static_cast<int>(entries_.size()))
-            changes.emplace_back(KeyName(i), entries_[i]);
+        if (i < static_cast<int>(stored.size()))
+            changes.emplace_back(KeyName(i), stored[i]);
         else
             changes.emplace_back(KeyName(i), std::nullopt);
     }

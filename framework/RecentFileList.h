@@ -26,7 +26,9 @@ public:
 
     // Reads the keys File1..FileN; empty and missing keys are skipped.
     void ReadList(const platform::ProfileFile& profile);
-    // Writes every entry and deletes the keys of positions left empty.
+    // Writes every entry, newest first, and deletes the keys of positions
+    // left empty. An entry the file cannot hold (a name with a line break)
+    // stays in the list but is not written; the others close up behind it.
     // False when the file could not be written.
     bool WriteList(const platform::ProfileFile& profile) const;
 

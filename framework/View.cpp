@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 
 #include "framework/Document.h"
+#include "framework/EventBoundary.h"
 #include "framework/FrameWindow.h"
 #include "platform/Surface.h"
 #include "platform/SurfaceWidget.h"
@@ -22,6 +23,8 @@ unsigned ButtonFlags(Qt::MouseButtons buttons) {
         flags |= View::kRightButton;
     return flags;
 }
+
+View* captureView = nullptr;
 
 Point ClientPoint(const QMouseEvent* event) {
     QPoint p = event->position().toPoint();
@@ -41,65 +44,80 @@ public:
     void Detach() { view_ = nullptr; }
 
 protected:
+    // Handlers fail here, not inside Qt: the exception is reported and the
+    // event counts as handled.
     void OnEraseBackground(platform::DeviceContext& dc, int left, int top, int right, int bottom) override {
-        if (!view_ || !view_->OnEraseBkgnd(dc))
+        bool erased = false;
+        RunGuarded([&] { erased = view_ && view_->OnEraseBkgnd(dc); });
+        if (!erased)
             platform::SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
     }
 
     void OnDraw(platform::DeviceContext& dc) override {
-        if (view_)
-            view_->OnDraw(dc);
+        if (view_ && RunGuarded([&] { view_->OnDraw(dc); }))
+            ReportHandlerSuccess();
     }
 
     void mousePressEvent(QMouseEvent* event) override {
-        if (!view_)
-            return;
+        event->accept();
         unsigned flags = ButtonFlags(event->buttons());
         if (event->button() == Qt::LeftButton)
-            view_->OnLButtonDown(flags, ClientPoint(event));
+            Pointer([&] { view_->OnLButtonDown(flags, ClientPoint(event)); });
         else if (event->button() == Qt::RightButton)
-            view_->OnRButtonDown(flags, ClientPoint(event));
-        event->accept();
+            Pointer([&] { view_->OnRButtonDown(flags, ClientPoint(event)); });
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (!view_)
-            return;
+        event->accept();
         unsigned flags = ButtonFlags(event->buttons());
         if (event->button() == Qt::LeftButton)
-            view_->OnLButtonUp(flags, ClientPoint(event));
+            Pointer([&] { view_->OnLButtonUp(flags, ClientPoint(event)); });
         else if (event->button() == Qt::RightButton)
-            view_->OnRButtonUp(flags, ClientPoint(event));
-        event->accept();
+            Pointer([&] { view_->OnRButtonUp(flags, ClientPoint(event)); });
     }
 
     // The second press of a double click is a double-click message, not a
     // press (Qt's default would turn it into a second press).
     void mouseDoubleClickEvent(QMouseEvent* event) override {
-        if (view_ && event->button() == Qt::LeftButton)
-            view_->OnLButtonDblClk(ButtonFlags(event->buttons()), ClientPoint(event));
         event->accept();
+        if (event->button() == Qt::LeftButton)
+            Pointer([&] { view_->OnLButtonDblClk(ButtonFlags(event->buttons()), ClientPoint(event)); });
     }
 
     void mouseMoveEvent(QMouseEvent* event) override {
-        if (view_)
-            view_->OnMouseMove(ButtonFlags(event->buttons()), ClientPoint(event));
         event->accept();
+        Pointer([&] { view_->OnMouseMove(ButtonFlags(event->buttons()), ClientPoint(event)); });
     }
 
     void keyPressEvent(QKeyEvent* event) override {
-        if (view_)
-            view_->OnKeyDown(event->key());
+        RunGuarded([&] {
+            if (view_)
+                view_->OnKeyDown(event->key());
+        });
         platform::SurfaceWidget::keyPressEvent(event);
     }
 
     void resizeEvent(QResizeEvent* event) override {
         platform::SurfaceWidget::resizeEvent(event);
-        if (view_)
-            view_->OnSize(event->size().width(), event->size().height());
+        RunGuarded([&] {
+            if (view_)
+                view_->OnSize(event->size().width(), event->size().height());
+        });
     }
 
 private:
+    // A mouse handler that fails leaves its gesture half done: a capture it
+    // took would outlive it, since nothing may ever release it.
+    template <class Handler>
+    void Pointer(Handler&& handler) {
+        if (!view_)
+            return;
+        if (RunGuarded(handler))
+            return;
+        if (view_ && view_->HasCapture())
+            RunGuarded([this] { view_->OnCancelMode(); });
+    }
+
     View* view_;
 };
 
@@ -117,6 +135,8 @@ View::View() : impl_(std::make_unique<Impl>()) {}
 View::~View() {
     if (document_)
         document_->RemoveView(this);
+    if (captureView == this)
+        captureView = nullptr;
     if (ViewWidget* widget = impl_->widget) {
         widget->Detach();
         if (impl_->captured)
@@ -162,19 +182,28 @@ void View::OnKeyDown(int) {}
 void View::OnSize(int, int) {}
 
 void View::SetCapture() {
-    if (impl_->widget) {
-        impl_->widget->grabMouse();
-        impl_->captured = true;
-    }
+    if (!impl_->widget)
+        return;
+    if (captureView && captureView != this)
+        captureView->ReleaseCapture();
+    impl_->widget->grabMouse();
+    impl_->captured = true;
+    captureView = this;
 }
 
 void View::ReleaseCapture() {
     if (impl_->widget && impl_->captured)
         impl_->widget->releaseMouse();
     impl_->captured = false;
+    if (captureView == this)
+        captureView = nullptr;
 }
 
 bool View::HasCapture() const { return impl_->captured; }
+
+View* View::GetCapture() { return captureView; }
+
+void View::OnCancelMode() { ReleaseCapture(); }
 
 Rect View::GetWindowRect() const {
     QWidget* widget = impl_->widget;

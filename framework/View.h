@@ -53,10 +53,16 @@ public:
     virtual void OnSize(int cx, int cy);
 
     // While captured, every mouse message goes to this view, wherever the
-    // pointer is.
+    // pointer is. One view at a time holds the capture.
     void SetCapture();
     void ReleaseCapture();
     bool HasCapture() const;
+    // The view holding the capture, or null.
+    static View* GetCapture();
+    // The capture ends before the button comes up: a message box is shown, or
+    // one of this view's mouse handlers failed. Releases the capture; a view
+    // that tracks a drag forgets it here too.
+    virtual void OnCancelMode();
 
     // The window's rectangle in screen coordinates, border included.
     Rect GetWindowRect() const;

@@ -44,6 +44,8 @@ inline constexpr const char* kIndicatorScroll = "SCRL";
 inline constexpr const char* kRecentFilePlaceholder = "最近使ったﾌｧｲﾙ";
 inline constexpr const char* kFileOpenFailed = "ファイルを開けませんでした。";
 inline constexpr const char* kAllFilesFilter = "すべてのファイル (*.*)|*.*||";
+// "%s" is the file's full path.
+inline constexpr const char* kCreateFilePrompt = "%s\nこのファイルは存在しません。\nファイルを作成しますか?";
 
 // Settings file, and the folder it goes to when it cannot live beside the program.
 inline constexpr const char* kSettingsFolderName = "tesserin";
@@ -94,6 +96,7 @@ inline framework::FrameworkTexts FrameworkTexts() {
     texts.fileOpenFailed = kFileOpenFailed;
     texts.allFilesFilter = kAllFilesFilter;
     texts.recentFileSection = kRecentFileSection;
+    texts.createFilePrompt = kCreateFilePrompt;
     return texts;
 }
 

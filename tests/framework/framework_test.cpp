@@ -133,6 +133,62 @@ TEST_F(RecentFiles, GarbledOrUnwritableFilesGiveAnEmptyListAndNoCrash) {
     EXPECT_FALSE(list.WriteList(platform::ProfileFile(folder + "/no/such/folder/tesserin.ini")));
 }
 
+TEST_F(RecentFiles, NamesTheSettingsFileCannotHoldAreLeftOutAndTheRestWritten) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> added;    // oldest first
+        std::vector<std::string> written;  // File1.. afterwards
+    };
+    const Case cases[] = {
+        {"a line break between two good names", {"/a.png", "/b\nc.png", "/d.png"}, {"/d.png", "/a.png"}},
+        {"a carriage return, and a name that opens like a section", {"/x\r.png", "/[y]=.png"}, {"/[y]=.png"}},
+        {"the newest name breaks", {"/a.png", "/b.png", "/c.png", "/\n"}, {"/c.png", "/b.png", "/a.png"}},
+        {"none can be held", {"/only\n.png", "/\r\n"}, {}},
+    };
+    const std::string path = folder + "/tesserin.ini";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(path);
+        platform::ProfileFile profile(path);
+        ASSERT_TRUE(profile.WriteProfileString("Settings", "Image", "/keep.png"));
+        ASSERT_TRUE(profile.WriteProfileString("Recent File List", "File4", "/stale.png"));
+
+        framework::RecentFileList list("Recent File List", 4);
+        for (const std::string& name : c.added)
+            list.Add(name);
+        ASSERT_TRUE(list.WriteList(profile));
+        EXPECT_EQ(list.Entries().size(), c.added.size());  // still offered until the program ends
+
+        for (int i = 0; i < 4; ++i) {
+            std::string expected = i < static_cast<int>(c.written.size()) ? c.written[i] : "<none>";
+            EXPECT_EQ(profile.GetProfileString("Recent File List", framework::RecentFileList::KeyName(i), "<none>"),
+                      expected);
+        }
+        EXPECT_EQ(profile.GetProfileString("Settings", "Image", ""), "/keep.png");
+        framework::RecentFileList read("Recent File List", 4);
+        read.ReadList(profile);
+        EXPECT_EQ(read.Entries(), c.written);
+
+        // Every line is a section header or a key: no name spilled over a line.
+        std::ifstream in(path, std::ios::binary);
+        std::string line;
+        int sections = 0, keys = 0;
+        while (std::getline(in, line)) {
+            if (line.empty())
+                continue;
+            if (line.front() == '[' && line.back() == ']')
+                ++sections;
+            else if (line.find('=') != std::string::npos && line.front() != '=')
+                ++keys;
+            else
+                ADD_FAILURE() << "stray line: " << line;
+            EXPECT_EQ(line.find('\r'), std::string::npos);
+        }
+        EXPECT_EQ(sections, 2);
+        EXPECT_EQ(keys, 1 + static_cast<int>(c.written.size()));
+    }
+}
+
 TEST(FileFilter, SplitsTheBarSeparatedFormAndMatchesEitherCase) {
     auto filters = framework::ParseFileFilter("Pictures (*.bmp;*.png)|*.bmp; *.png|PNG|*.png||");
     ASSERT_EQ(filters.size(), 2u);
