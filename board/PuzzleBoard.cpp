@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "colour/ColorDepthFilter.h"
 #include "image/ResizeFilter.h"
@@ -75,8 +76,15 @@ void PuzzleBoard::Rebuild(bool remakeCells, bool remakePicture) {
 }
 
 void PuzzleBoard::SetPicture(Image* image) {
-    picture = image;
-    Rebuild(true, true);
+    Image* previous = std::exchange(picture, image);
+    try {
+        Rebuild(true, true);
+    } catch (...) {
+        // The pieces are still cut from the previous picture: keep pointing
+        // at it, never at one its owner is about to let go.
+        picture = previous;
+        throw;
+    }
 }
 
 void PuzzleBoard::PreparePicture() {

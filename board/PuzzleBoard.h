@@ -36,7 +36,8 @@ public:
 
     // The picture to cut into pieces (not owned; null for the numbers
     // picture), then a full rebuild. A picture of fewer than 24 bits is
-    // raised to 24 bits in place, once.
+    // raised to 24 bits in place, once. When the rebuild throws, the board
+    // keeps its previous picture.
     void SetPicture(Image* image);
 
     // Every cell, row by row. Draws nothing while a piece would be smaller

@@ -62,11 +62,7 @@ CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
     if (!framework::Document::OnOpenDocument(path))
         return OpenResult::FileNotOpened;
 
-    // The previous picture stays the board's until the board has the next
-    // one (or none): the board only borrows it.
     auto candidate = std::make_unique<Image>();
-    std::unique_ptr<Image> previous;
-    bool handedToBoard = false;
     try {
         const ImageFormat& format = formats.find(framework::FilePath(path).extension());
         std::unique_ptr<ImageReader> reader = format.create_reader();
@@ -82,19 +78,13 @@ CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
         reader->read(*candidate, in);
         reader.reset();
 
-        previous = std::exchange(image, std::move(candidate));
-        handedToBoard = true;
-        board->SetPicture(image.get());
+        // The previous picture stays alive until the board has the next one:
+        // the board only borrows it, and keeps it when the next one fails.
+        board->SetPicture(candidate.get());
+        image = std::move(candidate);
         return OpenResult::Done;
     } catch (const std::exception& error) {
-        // A picture the board could not prepare left its cells and scaled
-        // picture as they were, but its reference on the new image: undo the
-        // hand-over, so that a repaint or relayout while the message is up
-        // works from the picture the pieces were cut from.
-        if (handedToBoard) {
-            candidate = std::exchange(image, std::move(previous));
-            board->picture = image.get();
-        }
+        // The message comes while the board still shows the previous pieces.
         framework::AfxMessageBox(error.what());
         ShowNumbers();
         return OpenResult::Done;

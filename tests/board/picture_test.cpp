@@ -181,6 +181,7 @@ TEST_F(BoardPicture, PictureThatCannotBePreparedLeavesTheBoardAsItWas) {
             EXPECT_STREQ(e.what(), "サポートされていません。");
         }
         EXPECT_FALSE(board.solved);
+        EXPECT_EQ(board.picture, &picture) << "the pieces' picture stays the board's";
         EXPECT_EQ(Pieces(board), before);
         EXPECT_EQ(board.boardImage.bitmap(), scaled);
         EXPECT_EQ(board.cells[0][0]->source, &board.boardImage);
