@@ -39,8 +39,15 @@ std::vector<unsigned long> ParseIds(const std::string& text) {
     return ids;
 }
 
+// A window may go away between two requests (a dialog closing): the request
+// then just fails, instead of Xlib's default handler ending the test.
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
 Display* TheDisplay() {
-    static Display* display = XOpenDisplay(nullptr);
+    static Display* display = [] {
+        XSetErrorHandler(IgnoreError);
+        return XOpenDisplay(nullptr);
+    }();
     return display;
 }
 
@@ -130,19 +137,34 @@ bool Program::WaitForExit(std::chrono::milliseconds timeout, int* status) {
     return ended;
 }
 
+std::vector<unsigned long> Program::Windows() {
+    // --all: xdotool otherwise takes windows that match the pid OR the name.
+    auto ids = Capture("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) + " --name ''");
+    return ids ? ParseIds(*ids) : std::vector<unsigned long>{};
+}
+
+std::vector<unsigned long> Program::WindowsTitled(const std::string& title) {
+    std::vector<unsigned long> titled;
+    for (unsigned long id : Windows()) {
+        if (WindowTitle(id) == title)
+            titled.push_back(id);
+    }
+    return titled;
+}
+
 std::optional<unsigned long> Program::FindMainWindow(std::chrono::milliseconds timeout) {
+    const std::string suffix = " - tesserin";
     std::optional<unsigned long> found;
     WaitFor(
         [&] {
-            auto ids = Capture("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
-                               " --name " + Quote(" - tesserin$"));
-            if (!ids)
-                return false;
-            auto list = ParseIds(*ids);
-            if (list.empty())
-                return false;
-            found = list.front();
-            return true;
+            for (unsigned long id : Windows()) {
+                const std::string title = WindowTitle(id);
+                if (title.size() > suffix.size() && title.ends_with(suffix)) {
+                    found = id;
+                    return true;
+                }
+            }
+            return false;
         },
         timeout);
     return found;
@@ -152,16 +174,12 @@ std::optional<unsigned long> Program::FindPopup(unsigned long mainWindow, std::c
     std::optional<unsigned long> found;
     WaitFor(
         [&] {
-            auto ids = Capture("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " ''");
-            if (!ids)
-                return false;
             auto main = WindowGeometry(mainWindow);
             if (!main)
                 return false;
-            for (unsigned long id : ParseIds(*ids)) {
+            for (unsigned long id : Windows()) {
                 auto geometry = WindowGeometry(id);
-                // A menu opens below the main window's top edge, starting within its width;
-                // this also skips the root window, which xdotool sometimes lists.
+                // A menu opens below the main window's top edge, starting within its width.
                 // Tooltips are narrower than any menu.
                 if (id != mainWindow && geometry && geometry->y > main->y && geometry->x >= main->x &&
                     geometry->x < main->x + main->width && geometry->width >= 100) {
@@ -170,6 +188,21 @@ std::optional<unsigned long> Program::FindPopup(unsigned long mainWindow, std::c
                 }
             }
             return false;
+        },
+        timeout);
+    return found;
+}
+
+std::optional<unsigned long> Program::FindWindowTitled(const std::string& title,
+                                                       std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> found;
+    WaitFor(
+        [&] {
+            auto titled = WindowsTitled(title);
+            if (titled.empty())
+                return false;
+            found = titled.front();
+            return true;
         },
         timeout);
     return found;
@@ -198,9 +231,31 @@ std::string WindowTitle(unsigned long window) {
     return *name;
 }
 
+namespace {
+bool PointerAt(int x, int y) {
+    Display* display = TheDisplay();
+    if (!display)
+        return false;
+    Window root;
+    Window child;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int buttons = 0;
+    return XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY,
+                         &buttons) &&
+           rootX == x && rootY == y;
+}
+}  // namespace
+
 bool ClickAt(unsigned long window, int x, int y) {
-    return Run("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
-               std::to_string(y) + " click 1");
+    // xdotool's --sync waits for a motion, and there is none when the pointer
+    // is already there: it would give up only after many seconds.
+    auto geometry = WindowGeometry(window);
+    const bool there = geometry && PointerAt(geometry->x + x, geometry->y + y);
+    return Run(std::string("xdotool mousemove ") + (there ? "" : "--sync ") + "--window " + std::to_string(window) +
+               " " + std::to_string(x) + " " + std::to_string(y) + " click 1");
 }
 
 bool MoveWindow(unsigned long window, int x, int y) {
@@ -211,6 +266,20 @@ bool MoveWindow(unsigned long window, int x, int y) {
 bool ResizeWindow(unsigned long window, int width, int height) {
     return Run("xdotool windowsize --sync " + std::to_string(window) + " " + std::to_string(width) + " " +
                std::to_string(height));
+}
+
+bool FocusWindow(unsigned long window) {
+    return Run("xdotool windowfocus --sync " + std::to_string(window));
+}
+
+bool TypeText(const std::string& text) {
+    // A short pause between keys: characters outside the keymap get a key
+    // mapped for them one at a time, and the program must see each mapping.
+    return Run("xdotool type --delay 30 -- " + Quote(text));
+}
+
+bool PressKeys(const std::string& keys) {
+    return Run("xdotool key --delay 50 " + keys);
 }
 
 namespace {
@@ -242,6 +311,30 @@ std::optional<Pixel> PixelAt(unsigned long window, int x, int y) {
         return std::nullopt;
     QRgb value = image.pixel(0, 0);
     return Pixel{qRed(value), qGreen(value), qBlue(value)};
+}
+
+std::optional<Pixel> WindowImage::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return std::nullopt;
+    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+}
+
+std::optional<WindowImage> GrabWindow(unsigned long window) {
+    auto geometry = WindowGeometry(window);
+    if (!geometry)
+        return std::nullopt;
+    QImage image = Grab(window, 0, 0, geometry->width, geometry->height);
+    if (image.isNull())
+        return std::nullopt;
+    std::vector<Pixel> pixels;
+    pixels.reserve(static_cast<std::size_t>(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            QRgb value = image.pixel(x, y);
+            pixels.push_back(Pixel{qRed(value), qGreen(value), qBlue(value)});
+        }
+    }
+    return WindowImage(image.width(), image.height(), std::move(pixels));
 }
 
 bool SaveWindow(unsigned long window, const std::string& path) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -60,11 +61,17 @@ public:
     bool WaitForExit(std::chrono::milliseconds timeout, int* status);
     bool Running();
 
+    // The program's visible windows, and those among them titled exactly title.
+    std::vector<unsigned long> Windows();
+    std::vector<unsigned long> WindowsTitled(const std::string& title);
+
     // The visible top-level window whose title ends in " - tesserin".
     std::optional<unsigned long> FindMainWindow(std::chrono::milliseconds timeout);
     // A visible window of the program other than the main window: an open
     // popup menu.
     std::optional<unsigned long> FindPopup(unsigned long mainWindow, std::chrono::milliseconds timeout);
+    // A visible window of the program titled exactly title: a dialog or a message box.
+    std::optional<unsigned long> FindWindowTitled(const std::string& title, std::chrono::milliseconds timeout);
 
 private:
     std::string folder_;
@@ -79,8 +86,31 @@ bool ClickAt(unsigned long window, int x, int y);
 bool MoveWindow(unsigned long window, int x, int y);
 bool ResizeWindow(unsigned long window, int width, int height);
 
+// Keyboard input goes to the window that has the focus: give it to window.
+bool FocusWindow(unsigned long window);
+// Types text into the focused window, as the keyboard would.
+bool TypeText(const std::string& text);
+// Presses keys by their X names ("Return", "ctrl+c"), one after the other.
+bool PressKeys(const std::string& keys);
+
 // The pixel at (x, y) of the window as the server shows it.
 std::optional<Pixel> PixelAt(unsigned long window, int x, int y);
+
+// All of a window's pixels at one moment, so that checks agree with each other.
+class WindowImage {
+public:
+    WindowImage() = default;
+    WindowImage(int width, int height, std::vector<Pixel> pixels)
+        : width_(width), height_(height), pixels_(std::move(pixels)) {}
+    // Nothing outside the image.
+    std::optional<Pixel> At(int x, int y) const;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Pixel> pixels_;
+};
+std::optional<WindowImage> GrabWindow(unsigned long window);
 // Saves the window as a PNG, for looking at a failure.
 bool SaveWindow(unsigned long window, const std::string& path);
 

@@ -1,12 +1,21 @@
 // The real program on a virtual X display: placement kept between runs,
-// pieces moved by real clicks, closing through the File menu, and the
+// pieces moved by real clicks, pictures opened from the command line, the
+// open dialog and the settings file, closing through the File menu, and the
 // settings file it leaves behind.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/e2e/XSession.h"
 
@@ -121,6 +130,9 @@ struct BoardOnScreen {
     int left = 0;
     int top = 0;
     int piece = 0;
+    // The top-left corner of cell (row, column), in window coordinates.
+    int CellX(int column) const { return left + column * piece; }
+    int CellY(int row) const { return viewTop + top + row * piece; }
     // A pixel just inside the frame of cell (row, column), in window coordinates.
     int X(int column) const { return left + column * piece + 3; }
     int Y(int row) const { return viewTop + top + row * piece + 3; }
@@ -190,6 +202,295 @@ TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
     EXPECT_EQ(IniValue(settings, "Settings", "Image"), "") << settings;
+}
+
+// Pictures made of flat blocks of colour, so that each piece on the board is
+// recognisable by one colour. Scaling blurs a pixel or two at the blocks'
+// edges, so pixels are only compared well inside a piece, with a little slack.
+
+constexpr Pixel kFrameLight{128, 128, 128};
+constexpr Pixel kFrameDark{0, 0, 0};
+constexpr Pixel kWhite{255, 255, 255};
+
+bool Near(const std::optional<Pixel>& seen, const Pixel& wanted) {
+    auto close = [](int a, int b) { return a - b <= 6 && b - a <= 6; };
+    return seen && close(seen->red, wanted.red) && close(seen->green, wanted.green) &&
+           close(seen->blue, wanted.blue);
+}
+
+std::string Show(const std::optional<Pixel>& p) {
+    if (!p)
+        return "nothing";
+    return "(" + std::to_string(p->red) + ", " + std::to_string(p->green) + ", " + std::to_string(p->blue) + ")";
+}
+
+// Writes a PNG of blocks of 100 x 100 pixels, colours row by row.
+bool WritePicture(const std::string& path, int columns, const std::vector<Pixel>& colours) {
+    const int block = 100;
+    const int rows = static_cast<int>(colours.size()) / columns;
+    QImage image(columns * block, rows * block, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const Pixel& p = colours[static_cast<std::size_t>(y / block * columns + x / block)];
+            image.setPixel(x, y, qRgb(p.red, p.green, p.blue));
+        }
+    }
+    return image.save(QString::fromStdString(path), "PNG");
+}
+
+// Sixteen colours, one per piece of the 4 x 4 grid, none of them near a
+// frame, the background, a numbered tile or white.
+const std::vector<Pixel> kSixteen = [] {
+    std::vector<Pixel> colours;
+    for (int k = 0; k < 16; ++k)
+        colours.push_back(Pixel{20 + 70 * (k % 4), 20 + 70 * (k / 4), 100});
+    return colours;
+}();
+
+// Eight colours in 4 columns and 2 rows: a picture twice as wide as high.
+const std::vector<Pixel> kEight = {{30, 60, 0},   {100, 60, 0},  {170, 60, 0},  {240, 60, 0},
+                                   {30, 180, 0},  {100, 180, 0}, {170, 180, 0}, {240, 180, 0}};
+
+// What each cell of a 4 x 4 board shows inside its frame, row by row; the
+// empty cell shows the background.
+using Cells = std::array<Pixel, 16>;
+
+// The sixteen-colour picture fills the square board; its last piece is missing.
+const Cells kSixteenBoard = [] {
+    Cells cells;
+    for (int k = 0; k < 15; ++k)
+        cells[k] = kSixteen[k];
+    cells[15] = kBackground;
+    return cells;
+}();
+
+// The wide picture keeps its proportions: white bands fill the top and the
+// bottom quarter of the square, its two rows of blocks the middle rows.
+const Cells kEightBoard = {kWhite,   kWhite,   kWhite,   kWhite,   kEight[0], kEight[1], kEight[2], kEight[3],
+                           kEight[4], kEight[5], kEight[6], kEight[7], kWhite,   kWhite,   kWhite,   kBackground};
+
+// Spots inside a cell's frame, as fractions of the piece: the centre and
+// four points towards the corners, clear of the blurred edges.
+constexpr std::array<std::pair<int, int>, 5> kInside = {{{3, 3}, {1, 1}, {5, 1}, {1, 5}, {5, 5}}};
+
+// The first spot inside cell k that does not show wanted, or "".
+std::string InsideDifference(const WindowImage& image, const BoardOnScreen& board, int k, const Pixel& wanted) {
+    const int p = board.piece;
+    for (auto [fx, fy] : kInside) {
+        auto seen = image.At(board.CellX(k % 4) + p * fx / 6, board.CellY(k / 4) + p * fy / 6);
+        if (!Near(seen, wanted))
+            return "cell " + std::to_string(k) + " inside shows " + Show(seen) + ", not " + Show(wanted);
+    }
+    return "";
+}
+
+// The first difference between the playing board on screen and cells, or "".
+std::string PlayingDifference(const WindowImage& image, const BoardOnScreen& board, const Cells& cells) {
+    const int p = board.piece;
+    for (int k = 0; k < 16; ++k) {
+        if (std::string difference = InsideDifference(image, board, k, cells[k]); !difference.empty())
+            return difference;
+        const int x = board.CellX(k % 4);
+        const int y = board.CellY(k / 4);
+        const bool empty = cells[k] == kBackground;
+        struct Spot {
+            const char* name;
+            int x;
+            int y;
+            Pixel colour;
+        };
+        const Spot frame[] = {
+            {"left edge", x, y + p / 2, empty ? kBackground : kFrameLight},
+            {"top edge", x + p / 2, y, empty ? kBackground : kFrameLight},
+            {"right edge", x + p - 2, y + p / 2, empty ? kBackground : kFrameDark},
+            {"bottom edge", x + p / 2, y + p - 2, empty ? kBackground : kFrameDark},
+            {"gap to the right", x + p - 1, y + p / 2, kBackground},
+            {"gap below", x + p / 2, y + p - 1, kBackground},
+        };
+        for (const Spot& spot : frame) {
+            auto seen = image.At(spot.x, spot.y);
+            if (seen != spot.colour)
+                return "cell " + std::to_string(k) + " " + spot.name + " shows " + Show(seen) + ", not " +
+                       Show(spot.colour);
+        }
+    }
+    return "";
+}
+
+// The first difference between the solved board on screen and the whole
+// picture, or "": every piece in place, and no frame or gap left anywhere.
+std::string SolvedDifference(const WindowImage& image, const BoardOnScreen& board, const Cells& cells) {
+    const int p = board.piece;
+    for (int k = 0; k < 16; ++k) {
+        if (std::string difference = InsideDifference(image, board, k, cells[k]); !difference.empty())
+            return difference;
+        const int x = board.CellX(k % 4);
+        const int y = board.CellY(k / 4);
+        const std::pair<int, int> edges[] = {
+            {x, y + p / 2}, {x + p / 2, y}, {x + p - 2, y + p / 2}, {x + p - 1, y + p / 2}, {x + p / 2, y + p - 1}};
+        for (auto [ex, ey] : edges) {
+            auto seen = image.At(ex, ey);
+            if (!seen || Near(seen, kFrameLight) || Near(seen, kFrameDark) || Near(seen, kBackground))
+                return "cell " + std::to_string(k) + " edge at (" + std::to_string(ex) + ", " + std::to_string(ey) +
+                       ") shows " + Show(seen);
+        }
+    }
+    return "";
+}
+
+class Pictures : public EndToEnd {
+protected:
+    // Polls until the window shows the board check finds no difference in;
+    // on failure saves the window next to the program's folder.
+    template <typename Check>
+    void ExpectBoard(Program& program, unsigned long window, Check check, const std::string& what) {
+        std::string difference = "no board found";
+        bool shown = WaitFor(
+            [&] {
+                auto board = FindBoard(window);
+                auto image = GrabWindow(window);
+                if (!board || !image)
+                    return false;
+                difference = check(*image, *board);
+                return difference.empty();
+            },
+            30s);
+        if (!shown)
+            SaveWindow(window, program.Folder() + "/../tesserin-e2e-" + what + ".png");
+        EXPECT_TRUE(shown) << what << ": " << difference;
+    }
+
+    void ExpectPlaying(Program& program, unsigned long window, const Cells& cells, const std::string& what) {
+        ExpectBoard(
+            program, window,
+            [&](const WindowImage& image, const BoardOnScreen& board) {
+                return PlayingDifference(image, board, cells);
+            },
+            what);
+    }
+
+    void ClickCell(unsigned long window, int row, int column) {
+        auto board = FindBoard(window);
+        ASSERT_TRUE(board);
+        ASSERT_TRUE(ClickAt(window, board->CellX(column) + board->piece / 2, board->CellY(row) + board->piece / 2));
+    }
+
+    void ExpectTitle(unsigned long window, const std::string& title) {
+        EXPECT_TRUE(WaitFor([&] { return WindowTitle(window) == title; }, 20s)) << WindowTitle(window);
+    }
+};
+
+TEST_F(Pictures, APictureOnTheCommandLineIsCutIntoFramedPiecesThatSlideAndJoinWhenSolved) {
+    Program program(Executable());
+    program.WriteSettings("[Settings]\n");
+    const std::string path = program.Folder() + "/写真 1.png";
+    ASSERT_TRUE(WritePicture(path, 4, kSixteen));
+    program.Start({path});
+    auto window = program.FindMainWindow(kWindowTimeout);
+    ASSERT_TRUE(window) << "no main window appeared";
+    ExpectTitle(*window, "写真 1.png - tesserin");
+    ExpectPlaying(program, *window, kSixteenBoard, "picture");
+
+    // The piece left of the empty cell slides into it.
+    ClickCell(*window, 3, 2);
+    Cells moved = kSixteenBoard;
+    moved[14] = kBackground;
+    moved[15] = kSixteen[14];
+    ExpectPlaying(program, *window, moved, "picture-slid");
+
+    // Sliding it back puts every piece home: the whole picture, frames gone.
+    ClickCell(*window, 3, 3);
+    Cells whole;
+    std::copy(kSixteen.begin(), kSixteen.end(), whole.begin());
+    ExpectBoard(
+        program, *window,
+        [&](const WindowImage& image, const BoardOnScreen& board) { return SolvedDifference(image, board, whole); },
+        "picture-solved");
+
+    ExitThroughFileMenu(program, *window);
+}
+
+TEST_F(Pictures, TheOpenDialogShowsAnotherPictureWhichTheNextStartReopens) {
+    Program program(Executable());
+    program.WriteSettings("[Settings]\n");
+    const std::string first = program.Folder() + "/写真 1.png";
+    const std::string second = program.Folder() + "/second picture.png";
+    ASSERT_TRUE(WritePicture(first, 4, kSixteen));
+    ASSERT_TRUE(WritePicture(second, 4, kEight));
+    program.Start({first});
+    auto window = program.FindMainWindow(kWindowTimeout);
+    ASSERT_TRUE(window) << "no main window appeared";
+    ExpectPlaying(program, *window, kSixteenBoard, "first-picture");
+
+    // File > open image: the second entry of the File menu.
+    ASSERT_TRUE(OpenFileMenu(program, *window)) << "the File menu did not open";
+    ASSERT_TRUE(PressKeys("Down Down Return"));
+    // Qt's own dialog, with its untranslated title.
+    auto dialog = program.FindWindowTitled("Open", 30s);
+    ASSERT_TRUE(dialog) << "the open dialog did not appear";
+    ASSERT_TRUE(FocusWindow(*dialog));
+    ASSERT_TRUE(TypeText(second));
+    // The name field's completion list may take the first Enter.
+    bool closed = false;
+    for (int attempt = 0; attempt < 2 && !closed; ++attempt) {
+        ASSERT_TRUE(PressKeys("Return"));
+        closed = WaitFor([&] { return program.WindowsTitled("Open").empty(); }, 15s);
+    }
+    if (!closed)
+        SaveWindow(*dialog, program.Folder() + "/../tesserin-e2e-dialog.png");
+    ASSERT_TRUE(closed) << "the open dialog did not take the name";
+    ExpectTitle(*window, "second picture.png - tesserin");
+    ExpectPlaying(program, *window, kEightBoard, "second-picture");
+
+    ExitThroughFileMenu(program, *window);
+    const std::string settings = program.ReadSettings();
+    EXPECT_EQ(IniValue(settings, "Settings", "Image"), second) << settings;
+    EXPECT_EQ(IniValue(settings, "Recent File List", "File1"), second);
+    EXPECT_EQ(IniValue(settings, "Recent File List", "File2"), first);
+
+    // No name on the command line: the remembered picture comes back.
+    program.Start();
+    window = program.FindMainWindow(kWindowTimeout);
+    ASSERT_TRUE(window) << "no main window appeared";
+    ExpectTitle(*window, "second picture.png - tesserin");
+    ExpectPlaying(program, *window, kEightBoard, "reopened-picture");
+    ExitThroughFileMenu(program, *window);
+}
+
+TEST_F(Pictures, ABrokenPictureIsReportedAndTheBoardShowsNumbers) {
+    Program program(Executable());
+    program.WriteSettings("[Settings]\n");
+    const std::string path = program.Folder() + "/壊れた 絵.png";
+    ASSERT_TRUE(WritePicture(path, 4, kSixteen));
+    // Cut off in the middle of the image data.
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    program.Start({path});
+
+    // Open menus carry the bare program name as their title too; none is open yet.
+    auto box = program.FindWindowTitled("tesserin", kWindowTimeout);
+    ASSERT_TRUE(box) << "no message box appeared";
+    // Its text cannot be read back from the server; the caption says whose it is.
+    ASSERT_TRUE(FocusWindow(*box));
+    ASSERT_TRUE(PressKeys("Return"));
+    EXPECT_TRUE(WaitFor([&] { return program.WindowsTitled("tesserin").empty(); }, 20s))
+        << "the message box stayed";
+
+    auto window = program.FindMainWindow(kWindowTimeout);
+    ASSERT_TRUE(window) << "no main window appeared";
+    ExpectTitle(*window, "壊れた 絵.png - tesserin");
+    ExpectBoard(
+        program, *window,
+        [&](const WindowImage& image, const BoardOnScreen& board) -> std::string {
+            for (int k = 0; k < 16; ++k) {
+                const Pixel wanted = k == 15 ? kBackground : kTileFace;
+                auto seen = image.At(board.X(k % 4), board.Y(k / 4));
+                if (seen != wanted)
+                    return "cell " + std::to_string(k) + " shows " + Show(seen);
+            }
+            return "";
+        },
+        "broken-picture");
+    ExitThroughFileMenu(program, *window);
 }
 
 }  // namespace
