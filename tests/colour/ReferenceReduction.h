@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -24,7 +25,12 @@ namespace colour_test {
 struct Notice {
     const char* caption = nullptr;
     int progress = -1;
-    bool operator==(const Notice& o) const { return caption == o.caption && progress == o.progress; }
+    // Captions compare by their text: each translation unit may hold its own
+    // copy of a constant string.
+    bool operator==(const Notice& o) const {
+        if ((caption == nullptr) != (o.caption == nullptr) || progress != o.progress) return false;
+        return caption == nullptr || std::strcmp(caption, o.caption) == 0;
+    }
 };
 
 struct ReferenceResult {
@@ -78,13 +84,19 @@ inline ReferenceResult ReferenceReduce(const Image& source, int target, int coun
     progress(0);
     std::vector<Box> boxes(static_cast<std::size_t>(count), Box{0, 0, 0, 0, 0, 0});
     boxes[0] = {lo[0], hi[0], lo[1], hi[1], lo[2], hi[2]};
+    // Whether a counted colour lies in the plane of the box at value on the
+    // axis: the map's keys run red-major, so each red row of the plane is
+    // one ordered stretch of keys.
     auto plane_holds = [&](const Box& b, int axis, int value) {
         Box p = b;
         p[2 * axis] = p[2 * axis + 1] = value;
-        for (int red = p[0]; red <= p[1]; ++red)
-            for (int green = p[2]; green <= p[3]; ++green)
-                for (int blue = p[4]; blue <= p[5]; ++blue)
-                    if (count_of(red, green, blue) != 0) return true;
+        for (int red = p[0]; red <= p[1]; ++red) {
+            const auto end = histogram.upper_bound(red * 65536 + p[3] * 256 + p[5]);
+            for (auto it = histogram.lower_bound(red * 65536 + p[2] * 256 + p[4]); it != end; ++it) {
+                const int blue = it->first & 0xFF;
+                if (blue >= p[4] && blue <= p[5] && it->second != 0) return true;
+            }
+        }
         return false;
     };
     auto shrink = [&](Box& b, int kept) {

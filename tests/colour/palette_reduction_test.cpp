@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,7 +50,7 @@ protected:
     void notify_caption(const char* caption) override {
         ColorDepthFilter::notify_caption(caption);
         notices.push_back({caption, -1});
-        if (caption == at_) {
+        if (at_ != nullptr && std::strcmp(caption, at_) == 0) {
             cancel_requested = true;
             at_ = nullptr;  // once
         }
@@ -90,8 +91,8 @@ Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
     Image image = Blank(bits, width, height);
     if (bits < 24) {
         for (int i = 0; i < (1 << bits); ++i)
-            image.set_palette_color(i, Color(40 + static_cast<int>(Next(seed) % 50), 100 + static_cast<int>(Next(seed) % 40),
-                                             static_cast<int>(Next(seed) % 60)));
+            image.set_palette_color(i, Color(40 + static_cast<int>(Next(seed) % 30), 100 + static_cast<int>(Next(seed) % 20),
+                                             static_cast<int>(Next(seed) % 30)));
         if (kind == Kind::Grey8) image.set_grayscale(true);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) image.set_index(Point(x, y), static_cast<int>(Next(seed) % (1u << bits)), true);
@@ -104,8 +105,8 @@ Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
             Color c;
             switch (kind) {
             case Kind::Cluster:
-                c = Color(120 + static_cast<int>(Next(seed) % 40), 30 + static_cast<int>(Next(seed) % 25),
-                          200 + static_cast<int>(Next(seed) % 35));
+                c = Color(120 + static_cast<int>(Next(seed) % 30), 30 + static_cast<int>(Next(seed) % 20),
+                          200 + static_cast<int>(Next(seed) % 30));
                 break;
             case Kind::Gradient:
                 c = Color(60 + x * 40 / width + n, 90 + y * 30 / height + n, 150 + (x + y) % 20 - n);
@@ -151,7 +152,7 @@ TEST_F(PaletteReductionTest, EqualsThePlainFormByteForByteWithTheSameMessages) {
     };
     const struct {
         int width, height;
-    } sizes[] = {{1, 1}, {1, 6}, {7, 1}, {5, 3}, {23, 17}, {64, 40}};
+    } sizes[] = {{1, 1}, {1, 6}, {7, 1}, {5, 3}, {23, 17}, {48, 31}};
     std::uint32_t seed = 5;
     for (const auto& c : cases)
         for (const auto& size : sizes)
@@ -344,7 +345,7 @@ TEST_F(PaletteReductionTest, CancelInAnyPhaseLeavesNothingAndClearsTheFlag) {
 
         const auto expected = ReferenceReduce(source, 8, 50, true);
         std::size_t stop = 0;
-        while (stop < expected.notices.size() && expected.notices[stop].caption != c.at) ++stop;
+        while (stop < expected.notices.size() && !(expected.notices[stop] == Notice{c.at, -1})) ++stop;
         ASSERT_LT(stop, expected.notices.size());
         const std::vector<Notice> prefix(expected.notices.begin(),
                                          expected.notices.begin() + static_cast<std::ptrdiff_t>(stop + 1 + c.extra));
