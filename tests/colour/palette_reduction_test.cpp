@@ -79,7 +79,7 @@ std::uint32_t Next(std::uint32_t& seed) {
     return seed >> 16;
 }
 
-enum class Kind { Cluster, Gradient, FewColours, RedRamp, Palette8, Palette4, Palette1, Grey8 };
+enum class Kind { Cluster, Gradient, FewColours, RedRamp, Dark, Light, Palette8, Palette4, Palette1, Grey8 };
 
 // Pictures whose colours stay within a modest part of the cube, so that the
 // plain form (which visits boxes cell by cell) stays quick.
@@ -112,6 +112,9 @@ Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
                 c = Color(60 + x * 40 / width + n, 90 + y * 30 / height + n, 150 + (x + y) % 20 - n);
                 break;
             case Kind::FewColours: c = few[Next(seed) % 5]; break;
+            // Near the ends of the range, where diffused errors saturate.
+            case Kind::Dark: c = Color(static_cast<int>(Next(seed) % 21), static_cast<int>(Next(seed) % 21), n + 4); break;
+            case Kind::Light: c = Color(255 - static_cast<int>(Next(seed) % 21), 250 + n, 255 - static_cast<int>(Next(seed) % 13)); break;
             default: c = Color(x * 255 / std::max(1, width - 1), 70 + n, 20 + (y & 3)); break;
             }
             image.set_color(Point(x, y), c, true);
@@ -147,7 +150,8 @@ TEST_F(PaletteReductionTest, EqualsThePlainFormByteForByteWithTheSameMessages) {
         {Kind::Cluster, 8, 0},   {Kind::Cluster, 8, 37},  {Kind::Cluster, 4, 0},    {Kind::Cluster, 2, 3},
         {Kind::Cluster, 1, 0},   {Kind::Gradient, 8, 0},  {Kind::Gradient, 4, 16},  {Kind::Gradient, 2, 0},
         {Kind::FewColours, 8, 0}, {Kind::FewColours, 1, 0}, {Kind::RedRamp, 8, 0},  {Kind::RedRamp, 8, 200},
-        {Kind::RedRamp, 4, 5},   {Kind::Palette8, 8, 0},  {Kind::Palette8, 4, 0},   {Kind::Palette4, 4, 7},
+        {Kind::RedRamp, 4, 5},   {Kind::Dark, 1, 0},      {Kind::Dark, 2, 0},       {Kind::Light, 1, 0},
+        {Kind::Light, 4, 9},     {Kind::Palette8, 8, 0},  {Kind::Palette8, 4, 0},   {Kind::Palette4, 4, 7},
         {Kind::Palette4, 2, 0},  {Kind::Palette1, 1, 0},  {Kind::Grey8, 8, 64},     {Kind::Grey8, 1, 0},
     };
     const struct {
@@ -274,21 +278,27 @@ TEST_F(PaletteReductionTest, WithoutDiffusionEqualColoursGetEqualIndexes) {
 }
 
 TEST(PaletteSearchTest, NearestIsTheLowestIndexAmongEquals) {
-    const std::vector<Color> palette = {{0, 0, 0}, {10, 0, 0}, {10, 0, 0}, {0, 10, 0}, {5, 5, 5}, {255, 255, 255}};
+    const std::vector<Color> several = {{0, 0, 0}, {10, 0, 0}, {10, 0, 0}, {0, 10, 0}, {5, 5, 5}, {255, 255, 255}};
+    // (8, 8, 8) is as far from both; the first lies wholly outside the
+    // probe's cell, exactly as far off as the second's farthest corner.
+    const std::vector<Color> corner = {{4, 4, 4}, {12, 12, 12}};
     const struct {
+        const std::vector<Color>* palette;
         Color probe;
         int expected;
     } cases[] = {
-        {{5, 0, 0}, 0},   // 25 from entries 0, 1 and 2... and 50 from 4
-        {{10, 0, 0}, 1},  // exact on 1 and 2
-        {{8, 0, 0}, 1},   {{5, 5, 0}, 4},   {{0, 5, 0}, 0},
-        {{10, 10, 0}, 4},  // 75 from 4 against 100 from 1, 2 and 3
-        {{200, 200, 200}, 5}, {{128, 128, 128}, 4}, {{5, 5, 5}, 4},
+        {&several, {5, 0, 0}, 0},    // 25 from 0, 1 and 2
+        {&several, {10, 0, 0}, 1},   // exact on 1 and 2
+        {&several, {8, 0, 0}, 1},    {&several, {5, 5, 0}, 4}, {&several, {0, 5, 0}, 0},
+        {&several, {10, 10, 0}, 4},  // 75 from 4 against 100 from 1, 2 and 3
+        {&several, {200, 200, 200}, 5}, {&several, {128, 128, 128}, 4}, {&several, {5, 5, 5}, 4},
+        {&corner, {8, 8, 8}, 0},     {&corner, {9, 8, 8}, 1},  {&corner, {7, 8, 8}, 0},
     };
-    PaletteSearch search(palette);
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
+        PaletteSearch search(*c.palette);
         EXPECT_EQ(search.nearest(c.probe.red, c.probe.green, c.probe.blue), c.expected)
             << int(c.probe.red) << "," << int(c.probe.green) << "," << int(c.probe.blue);
+    }
 }
 
 TEST(PaletteSearchTest, AgreesWithAScanOfEveryEntry) {
