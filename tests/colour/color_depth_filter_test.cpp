@@ -15,6 +15,7 @@
 #include "image/Image.h"
 #include "platform/GuiApplication.h"
 #include "platform/PostedMessage.h"
+#include "tests/colour/ImageBytes.h"
 #include "tests/colour/PerPixelIncrease.h"
 
 namespace {
@@ -31,25 +32,8 @@ public:
     int count = 0;
 };
 
-// Header, grey flag and every byte of pixel memory, padding included.
-std::vector<std::uint8_t> Snapshot(const Image& image) {
-    std::vector<std::uint8_t> bytes;
-    if (const BitmapInfo* info = image.info()) {
-        const auto* p = reinterpret_cast<const std::uint8_t*>(info);
-        bytes.assign(p, p + sizeof(BitmapInfo));
-    }
-    bytes.push_back(image.is_grayscale());
-    if (image.bitmap()) bytes.insert(bytes.end(), image.bitmap(), image.bitmap() + image.image_size());
-    return bytes;
-}
-
-::testing::AssertionResult SameBytes(const Image& a, const Image& b) {
-    const auto x = Snapshot(a), y = Snapshot(b);
-    if (x.size() != y.size()) return ::testing::AssertionFailure() << x.size() << " bytes against " << y.size();
-    for (std::size_t i = 0; i < x.size(); ++i)
-        if (x[i] != y[i]) return ::testing::AssertionFailure() << "first difference at byte " << i;
-    return ::testing::AssertionSuccess();
-}
+using colour_test::SameBytes;
+using colour_test::Snapshot;
 
 // An indexed picture with pseudo-random indexes over the whole range of the
 // depth (so also beyond the palette entries set), a colour in the header
@@ -248,10 +232,13 @@ TEST_F(ColorDepthFilterTest, RefusalsAppendNothingAndLeaveTheInput) {
     } cases[] = {
         {"no pixel memory", [] { Image i = Direct(8, 4, 4); i.release_bitmap(); return i; }, 24, kNotSupport,
          messages::kNotSupported},
-        {"24 down to 8", [] { return Direct(24, 3, 2); }, 8, kNotSupport, messages::kNotSupported},
-        {"8 at its own depth", [] { return Indexed(8, 3, 2, false, 4, 1); }, 8, kNotSupport, messages::kNotSupported},
-        {"1 at its own depth", [] { return Indexed(1, 3, 2, false, 2, 1); }, 1, kNotSupport, messages::kNotSupported},
-        {"4 down to 1", [] { return Indexed(4, 3, 2, false, 2, 1); }, 1, kNotSupport, messages::kNotSupported},
+        {"24 down to 3", [] { return Direct(24, 3, 2); }, 3, kNotSupport, messages::kNotSupported},
+        {"24 down to 16", [] { return Direct(24, 3, 2); }, 16, kNotSupport, messages::kNotSupported},
+        {"24 down to 0", [] { return Direct(24, 3, 2); }, 0, kNotSupport, messages::kNotSupported},
+        {"8 down to -1", [] { return Indexed(8, 3, 2, false, 4, 1); }, -1, kNotSupport, messages::kNotSupported},
+        {"16 down to 8", [] { return Direct(16, 3, 2); }, 8, kNotSupport, messages::kNotSupported},
+        {"32 down to 24", [] { return Direct(32, 3, 2); }, 24, kNotSupport, messages::kNotSupported},
+        {"12 at its own depth", [] { return Direct(12, 3, 2); }, 12, kNotSupport, messages::kNotSupported},
         {"1 up to 3", [] { return Indexed(1, 3, 2, false, 2, 1); }, 3, kNotSupport, messages::kNotSupported},
         {"8 up to 16", [] { return Indexed(8, 3, 2, false, 2, 1); }, 16, kNotSupport, messages::kNotSupported},
         {"8 up to 32", [] { return Indexed(8, 3, 2, false, 2, 1); }, 32, kNotSupport, messages::kNotSupported},
