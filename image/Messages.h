@@ -11,11 +11,12 @@ inline constexpr const char* kFileError = "ファイルエラー。";
 inline constexpr const char* kFormatError = "フォーマットエラー";
 }  // namespace messages
 
-// Captions an image operation posts when its main work starts.
+// Captions an image operation posts when its main work starts. Arrays, not
+// pointers: a posted caption's address is the same in every file.
 namespace captions {
-inline constexpr const char* kResizing = "サイズ変更中";
-inline constexpr const char* kIncreasingColours = "増色処理中";
-inline constexpr const char* kHistogram = "ヒストグラムの作成中";
-inline constexpr const char* kPalette = "パレットの作成中";
-inline constexpr const char* kMapping = "画像を作成中";
+inline constexpr char kResizing[] = "サイズ変更中";
+inline constexpr char kIncreasingColours[] = "増色処理中";
+inline constexpr char kHistogram[] = "ヒストグラムの作成中";
+inline constexpr char kPalette[] = "パレットの作成中";
+inline constexpr char kMapping[] = "画像を作成中";
 }  // namespace captions
