@@ -94,6 +94,7 @@ TEST_F(AboutTest, TheLabelFitsTheLinkControl) {
     const QRect link = dialog.GetDlgItem(1002)->geometry();
     const QFontMetrics metrics(CAboutDlg::LinkFont());
     EXPECT_LE(metrics.horizontalAdvance(QString("説明書")), link.width());
+    EXPECT_LE(QFontMetrics(dialog.font()).horizontalAdvance(QString("説明書")), link.width());
     // The underline lies inside the control, or it would be cut off.
     EXPECT_LT(metrics.ascent() + metrics.underlinePos(), link.height());
     EXPECT_TRUE(CAboutDlg::LinkFont().underline());
@@ -272,30 +273,38 @@ TEST_F(AboutCommandTest, TheMenuAndTheToolBarButtonOpenTheModalBoxWithTheReadmeL
     struct Case {
         const char* from;
         std::function<void()> open;
+        Qt::Key closeWith;
     };
     const Case cases[] = {
-        {"menu", [this] { Frame()->Action(57664)->trigger(); }},
+        {"menu", [this] { Frame()->Action(57664)->trigger(); }, Qt::Key_Escape},
         {"tool bar",
-         [this] { QTest::mouseClick(Frame()->ToolBar()->widgetForAction(Frame()->Action(57664)), Qt::LeftButton); }},
+         [this] { QTest::mouseClick(Frame()->ToolBar()->widgetForAction(Frame()->Action(57664)), Qt::LeftButton); },
+         Qt::Key_Return},
     };
     for (const Case& c : cases) {
         CAboutDlg::SetLink(0, "", "");
+        QObject guard;
         QString caption;
         bool linked = false;
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, &guard, [&] {
             auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
             if (!box)
                 return;
             caption = box->windowTitle();
             linked = box->GetDlgItem(CAboutDlg::LinkId()) != nullptr;
-            QTest::keyClick(box, Qt::Key_Escape);
+            QTest::keyClick(box, c.closeWith);
         });
-        // Never hang the run on a box that did not close.
-        QTimer::singleShot(5000, [] {
-            if (QWidget* box = QApplication::activeModalWidget())
+        // Never hang the run on a box that did not close; the guard ends the
+        // timers with the case.
+        bool forced = false;
+        QTimer::singleShot(5000, &guard, [&forced] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                forced = true;
                 box->close();
+            }
         });
         c.open();
+        EXPECT_FALSE(forced) << c.from;
         EXPECT_EQ(caption, QString("バージョン情報 tesserin")) << c.from;
         EXPECT_TRUE(linked) << c.from;
         EXPECT_EQ(CAboutDlg::LinkId(), 1002) << c.from;
