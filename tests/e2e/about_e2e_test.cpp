@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <X11/cursorfont.h>
 
@@ -174,7 +175,8 @@ protected:
         ASSERT_TRUE(geometry);
         ASSERT_TRUE(ClickAt(*popup, geometry->width / 2, geometry->height - 14));
         int status = -1;
-        EXPECT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
+        ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;
     }
 
 private:
