@@ -1,5 +1,7 @@
 #include "platform/FontCache.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QFontInfo>
 #include <QPainter>
 #include <algorithm>
@@ -165,6 +167,25 @@ int ResolvedFont::Advance(const QString& text) const {
     const int advance = metrics.horizontalAdvance(text);
     advances_.emplace(text, advance);
     return advance;
+}
+
+QString MatchFamily(const std::string& face, const char* language) {
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return {};
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    if (language && *language)
+        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    QString family;
+    FcChar8* name = nullptr;
+    if (match && FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
+        family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return family;
 }
 
 std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request) {

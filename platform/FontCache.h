@@ -47,4 +47,10 @@ private:
 // Needs the GUI thread; makes the application if there is none yet.
 std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request);
 
+// The installed family fontconfig puts in the place of face for text in
+// language (an RFC 3066 tag, "ja"): a face named by a program written for
+// another desktop resolves to the local face that covers that language.
+// Empty when fontconfig has no font at all.
+QString MatchFamily(const std::string& face, const char* language);
+
 }  // namespace platform

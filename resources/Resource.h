@@ -87,6 +87,19 @@ inline constexpr const char* kTipFiner = "荒く";
 inline constexpr const char* kTipShuffle = "シャッフル";
 inline constexpr const char* kTipAppAbout = "バージョン情報";
 
+// The about box (template 100) and its link.
+inline constexpr int kIdAboutDialog = 100;
+inline constexpr int kIdLink = 1002;
+inline constexpr const char* kAboutCaption = "バージョン情報 tesserin";
+inline constexpr const char* kAboutVersion = "tesserin Version 1.0";
+inline constexpr const char* kAboutLine = "スライドパズル";
+inline constexpr const char* kAboutOk = "OK";
+inline constexpr const char* kLinkControlText = "スタティック";  // never shown: the link paints itself
+inline constexpr const char* kLinkLabel = "説明書";            // opens the README
+inline constexpr const char* kDialogFontFace = "MS UI Gothic";
+inline constexpr int kDialogFontPoints = 9;
+inline constexpr const char* kLinkFontFace = "system";
+
 // The framework's texts as this program has them.
 inline framework::FrameworkTexts FrameworkTexts() {
     framework::FrameworkTexts texts;

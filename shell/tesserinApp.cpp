@@ -7,12 +7,21 @@
 #include "framework/DocTemplate.h"
 #include "platform/Profile.h"
 #include "resources/Resource.h"
+#include "shell/AboutDlg.h"
 #include "shell/AppIcon.h"
 #include "shell/MainFrame.h"
 #include "shell/StartupTiming.h"
 
 CtesserinApp::CtesserinApp(std::string settingsPath)
-    : framework::Application(res::FrameworkTexts()), settingsPath_(std::move(settingsPath)) {}
+    : framework::Application(res::FrameworkTexts()), settingsPath_(std::move(settingsPath)) {
+    MapCommand(res::kIdAppAbout, [this] { OnAppAbout(); });
+}
+
+void CtesserinApp::OnAppAbout() {
+    CAboutDlg aboutDlg;
+    CAboutDlg::SetLink(res::kIdLink, res::kLinkLabel, shell::ReadmeUrl());
+    aboutDlg.DoModal();
+}
 
 void CtesserinApp::SetArguments(const int& argc, char** argv) {
     argc_ = &argc;

@@ -25,6 +25,9 @@ public:
     // The arguments after the program name, given directly.
     void SetArguments(std::vector<std::string> arguments);
 
+    // The about box (command 57664).
+    void OnAppAbout();
+
     CMainFrame* MainFrame() const;
     CtesserinView* View() const;
 

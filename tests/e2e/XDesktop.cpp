@@ -1,0 +1,128 @@
+#include "tests/e2e/XDesktop.h"
+
+// Qt before Xlib: Xlib's macros break Qt's headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <sstream>
+
+#include "tests/e2e/XSession.h"
+
+namespace e2e {
+
+namespace {
+
+// Asking about a window that has just closed is no reason to end the test
+// run, which is what Xlib's own handler does.
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+Display* OwnDisplay() {
+    static Display* display = [] {
+        XSetErrorHandler(IgnoreError);
+        return XOpenDisplay(nullptr);
+    }();
+    return display;
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
+
+std::optional<unsigned long> FindWindowNamed(const std::string& pattern, std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> found;
+    WaitFor(
+        [&] {
+            auto ids = Capture("xdotool search --onlyvisible --name " + Quote(pattern));
+            unsigned long id = 0;
+            if (ids && std::istringstream(*ids) >> id)
+                found = id;
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
+bool WindowVisible(unsigned long window) {
+    Display* display = OwnDisplay();
+    XWindowAttributes attributes;
+    return display && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+bool TypeKeys(unsigned long window, const std::string& keys) {
+    return Capture("xdotool windowfocus --sync " + std::to_string(window) + " key --clearmodifiers " + keys)
+        .has_value();
+}
+
+bool MovePointer(unsigned long window, int x, int y) {
+    return Capture("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+                   std::to_string(y))
+        .has_value();
+}
+
+QImage GrabWindow(unsigned long window) {
+    Display* display = OwnDisplay();
+    XWindowAttributes attributes;
+    if (!display || !XGetWindowAttributes(display, window, &attributes))
+        return {};
+    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (!image)
+        return {};
+    QImage result(attributes.width, attributes.height, QImage::Format_RGB32);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x) {
+            const unsigned long value = XGetPixel(image, x, y);
+            result.setPixel(x, y,
+                            qRgb(int((value & image->red_mask) >> 16), int((value & image->green_mask) >> 8),
+                                 int(value & image->blue_mask)));
+        }
+    XDestroyImage(image);
+    return result;
+}
+
+std::optional<CursorShot> CurrentCursor() {
+    Display* display = OwnDisplay();
+    int event = 0, error = 0;
+    if (!display || !XFixesQueryExtension(display, &event, &error))
+        return std::nullopt;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (!image)
+        return std::nullopt;
+    CursorShot shot;
+    shot.name = image->name ? image->name : "";
+    shot.width = image->width;
+    shot.height = image->height;
+    shot.xhot = image->xhot;
+    shot.yhot = image->yhot;
+    shot.pixels.assign(image->pixels, image->pixels + image->width * image->height);
+    XFree(image);
+    return shot;
+}
+
+std::optional<CursorShot> FontCursor(unsigned int shape) {
+    Display* display = OwnDisplay();
+    if (!display)
+        return std::nullopt;
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.cursor = XCreateFontCursor(display, shape);
+    Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 40, 40, 0, CopyFromParent,
+                                  InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+    XMapRaised(display, window);
+    XSync(display, False);
+    XWarpPointer(display, None, window, 0, 0, 0, 0, 20, 20);
+    XSync(display, False);
+    std::optional<CursorShot> shot;
+    WaitFor([&] { return (shot = CurrentCursor()) && shot->width > 0; }, std::chrono::seconds(5));
+    XDestroyWindow(display, window);
+    XFreeCursor(display, attributes.cursor);
+    XSync(display, False);
+    return shot;
+}
+
+}  // namespace e2e
