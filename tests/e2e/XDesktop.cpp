@@ -65,7 +65,7 @@ bool MovePointer(unsigned long window, int x, int y) {
         .has_value();
 }
 
-QImage GrabWindow(unsigned long window) {
+QImage GrabWindowQImage(unsigned long window) {
     Display* display = OwnDisplay();
     XWindowAttributes attributes;
     if (!display || !XGetWindowAttributes(display, window, &attributes))

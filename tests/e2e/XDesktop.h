@@ -18,8 +18,8 @@ bool WindowVisible(unsigned long window);
 bool TypeKeys(unsigned long window, const std::string& keys);
 // Moves the pointer to (x, y) of the window, without clicking.
 bool MovePointer(unsigned long window, int x, int y);
-// The window's pixels as the server shows them.
-QImage GrabWindow(unsigned long window);
+// The window's pixels as the server shows them, as a QImage.
+QImage GrabWindowQImage(unsigned long window);
 
 struct CursorShot {
     std::string name;  // the name a cursor theme gave it; empty for an unnamed cursor

@@ -117,7 +117,7 @@ protected:
     void CheckBox(unsigned long box) {
         EXPECT_EQ(WindowTitle(box), "バージョン情報 tesserin");
         LinkOnScreen link;
-        ASSERT_TRUE(WaitFor([&] { return (link = FindLink(GrabWindow(box))).underline >= 20; }, 20s))
+        ASSERT_TRUE(WaitFor([&] { return (link = FindLink(GrabWindowQImage(box))).underline >= 20; }, 20s))
             << "no blue underlined link: longest blue row " << link.underline;
         // The label's glyphs stand over the underline, in blue; the underline
         // is the label's lowest row and no longer than the link control.
@@ -125,7 +125,7 @@ protected:
         EXPECT_EQ(link.below, 0);
         EXPECT_LE(link.underline, 60);
         if (link.glyphs < 20 || link.below != 0)
-            GrabWindow(box).save("/tmp/tesserin-about-e2e.png");
+            GrabWindowQImage(box).save("/tmp/tesserin-about-e2e.png");
 
         // The cursors, as the X server shows them.
         const auto hand = FontCursor(XC_hand2);
@@ -208,7 +208,7 @@ TEST_F(AboutEndToEnd, TheToolBarsQuestionMarkOpensTheBox) {
     // The question mark is the tool bar's only yellow.
     QPoint mark(-1, -1);
     ASSERT_TRUE(WaitFor([&] {
-        const QImage shot = GrabWindow(window);
+        const QImage shot = GrabWindowQImage(window);
         for (int y = 0; y < std::min(shot.height(), 120); ++y)
             for (int x = 0; x < shot.width(); ++x)
                 if (shot.pixel(x, y) == qRgb(255, 255, 0)) {
