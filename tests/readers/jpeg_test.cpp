@@ -2,10 +2,6 @@
 // libjpeg's own decode of the same files, and on cut and damaged files.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -386,54 +382,6 @@ TEST(JpegReader, ScanCountLimitLetsOrdinaryProgressionsThrough) {
     expect_like_reference(image, bytes, p);
 }
 
-namespace {
-
-long peak_resident_kib() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
-// The reader's message and the growth of peak memory, in a forked child
-// whose peak starts from its own pages.
-std::pair<std::string, long> read_in_child(const std::string& bytes) {
-    int fds[2];
-    if (pipe(fds) != 0) return {"no pipe", -1};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const long before = peak_resident_kib();
-        Image image;
-        const std::string message = read(image, bytes, false);
-        const std::string out = std::to_string(peak_resident_kib() - before) + " " + message;
-        _exit(write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size()) ? 0 : 1);
-    }
-    close(fds[1]);
-    std::string out;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const std::size_t space = out.find(' ');
-    if (pid < 0 || !WIFEXITED(status) || space == std::string::npos) return {"the child failed", -1};
-    return {out.substr(space + 1), std::stol(out.substr(0, space))};
-}
-
-}  // namespace
-
 TEST(JpegReader, HugeDeclaredPicturesTakeNoMemoryForWhatTheyLack) {
     // About 750 MiB of pixels declared, a few kilobytes of data given.
     const struct {
@@ -446,9 +394,9 @@ TEST(JpegReader, HugeDeclaredPicturesTakeNoMemoryForWhatTheyLack) {
     const long allowed_kib = 64L * 1024 + (kAddressSanitizer ? static_cast<long>(Image::kMaxImageBytes / 8 / 1024) : 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto [message, grown_kib] = read_in_child(c.bytes);
-        EXPECT_TRUE(message == messages::kFileError || message == messages::kFormatError) << message;
-        EXPECT_GE(grown_kib, 0);
-        EXPECT_LT(grown_kib, allowed_kib);
+        const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes, false); });
+        EXPECT_TRUE(result.message == messages::kFileError || result.message == messages::kFormatError) << result.message;
+        EXPECT_GE(result.grown_kib, 0);
+        EXPECT_LT(result.grown_kib, allowed_kib);
     }
 }
