@@ -120,6 +120,26 @@ std::uint32_t field(const std::uint8_t* p, int bytes, bool big_endian) {
     return value;
 }
 
+// Two nested runs over the decoded strip, each with its own steps in the
+// strip and in the pixel memory.
+struct Walk {
+    const std::uint8_t* from;
+    std::uint8_t* to;
+    int outer, inner;
+    std::ptrdiff_t from_outer, from_inner, to_outer, to_inner;
+
+    template <typename Put>
+    void run(Put put) const {
+        for (int i = 0; i < outer; ++i) {
+            // Offsets, not stepped pointers: a step past the last pixel may
+            // fall outside the pixel memory.
+            const std::ptrdiff_t s = i * from_outer;
+            const std::ptrdiff_t d = i * to_outer;
+            for (int j = 0; j < inner; ++j) put(to + (d + j * to_inner), from + (s + j * from_inner));
+        }
+    }
+};
+
 // Ink over paper: an inverted sample is the light left, so a colour channel
 // is the product of its own ink's light and the black's.
 inline std::uint8_t light(int ink, int black) { return static_cast<std::uint8_t>((ink * black + 127) / 255); }
@@ -309,62 +329,93 @@ void JpegReader::read_rows() {
     strip_.reset();
 }
 
-void JpegReader::write_strip(int first_row, int rows) {
-    Image& image = *image_;
+Point JpegReader::turned(int x, int y) const {
     const jpeg_decompress_struct& cinfo = context_->cinfo;
     const auto w = static_cast<int>(cinfo.output_width);
     const auto h = static_cast<int>(cinfo.output_height);
-    const std::size_t row_bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(channels_);
+    switch (orientation_) {
+        case 2: return Point(w - 1 - x, y);
+        case 3: return Point(w - 1 - x, h - 1 - y);
+        case 4: return Point(x, h - 1 - y);
+        case 5: return Point(y, x);
+        case 6: return Point(h - 1 - y, x);
+        case 7: return Point(h - 1 - y, w - 1 - x);
+        case 8: return Point(y, w - 1 - x);
+        default: return Point(x, y);
+    }
+}
 
-    auto place = [&](int x, int r) {
-        const int y = first_row + r;
-        Point to;
-        switch (orientation_) {
-            case 2: to = Point(w - 1 - x, y); break;
-            case 3: to = Point(w - 1 - x, h - 1 - y); break;
-            case 4: to = Point(x, h - 1 - y); break;
-            case 5: to = Point(y, x); break;
-            case 6: to = Point(h - 1 - y, x); break;
-            case 7: to = Point(h - 1 - y, w - 1 - x); break;
-            case 8: to = Point(y, w - 1 - x); break;
-            default: to = Point(x, y); break;
-        }
+void JpegReader::write_strip(int first_row, int rows) {
+    Image& image = *image_;
+    const auto w = static_cast<int>(context_->cinfo.output_width);
+    const std::size_t row_bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(channels_);
+    const int flip = inverted_inks_ ? 0 : 255;
+    // Blue, green, red of the decoded pixel (x, r); grey in the first.
+    auto colour_at = [&](int x, int r, std::uint8_t* bgr) {
         const std::uint8_t* px = strip_.get() + row_bytes * static_cast<std::size_t>(r) +
                                  static_cast<std::size_t>(x) * static_cast<std::size_t>(channels_);
-        if (channels_ == 1) {
-            if (per_pixel_) {
-                image.set_index(to, px[0], true);
-            } else {
-                image.scanline(to.y)[to.x] = px[0];
-            }
-            return;
-        }
-        std::uint8_t red = px[2];
-        std::uint8_t green = px[1];
-        std::uint8_t blue = px[0];
         if (cmyk_) {
-            const int flip = inverted_inks_ ? 0 : 255;
             const int k = px[3] ^ flip;
-            red = light(px[0] ^ flip, k);
-            green = light(px[1] ^ flip, k);
-            blue = light(px[2] ^ flip, k);
-        }
-        if (per_pixel_) {
-            image.set_color(to, Color(red, green, blue), true);
+            bgr[0] = light(px[2] ^ flip, k);
+            bgr[1] = light(px[1] ^ flip, k);
+            bgr[2] = light(px[0] ^ flip, k);
         } else {
-            std::uint8_t* out = image.scanline(to.y) + 3 * static_cast<std::size_t>(to.x);
-            out[0] = blue;
-            out[1] = green;
-            out[2] = red;
+            std::memcpy(bgr, px, static_cast<std::size_t>(channels_));
         }
     };
     // A turned picture's decoded columns are its rows: walk them so that the
     // writes run along the image's rows.
-    if (orientation_ >= 5) {
-        for (int x = 0; x < w; ++x)
-            for (int r = 0; r < rows; ++r) place(x, r);
+    const bool by_columns = orientation_ >= 5;
+    const int outer = by_columns ? w : rows;
+    const int inner = by_columns ? rows : w;
+
+    if (per_pixel_) {
+        for (int i = 0; i < outer; ++i) {
+            for (int j = 0; j < inner; ++j) {
+                const int x = by_columns ? i : j;
+                const int r = by_columns ? j : i;
+                std::uint8_t bgr[3];
+                colour_at(x, r, bgr);
+                const Point to = turned(x, first_row + r);
+                if (channels_ == 1) {
+                    image.set_index(to, bgr[0], true);
+                } else {
+                    image.set_color(to, Color(bgr[2], bgr[1], bgr[0]), true);
+                }
+            }
+        }
+        return;
+    }
+    // Where a decoded pixel lands in the pixel memory is affine in x and r:
+    // one origin and two steps, so the loop needs no per-pixel geometry.
+    const std::ptrdiff_t pixel_bytes = channels_ == 1 ? 1 : 3;
+    auto offset = [&](int x, int r) {
+        const Point to = turned(x, first_row + r);
+        return static_cast<std::ptrdiff_t>(image.height() - 1 - to.y) * image.stride() + to.x * pixel_bytes;
+    };
+    const std::ptrdiff_t origin = offset(0, 0);
+    const std::ptrdiff_t x_step = offset(1, 0) - origin;
+    const std::ptrdiff_t r_step = offset(0, 1) - origin;
+    const auto ch = static_cast<std::ptrdiff_t>(channels_);
+    const auto rb = static_cast<std::ptrdiff_t>(row_bytes);
+    const Walk walk{strip_.get(), image.bitmap() + origin, outer, inner,
+                    by_columns ? ch : rb, by_columns ? rb : ch,
+                    by_columns ? x_step : r_step, by_columns ? r_step : x_step};
+    if (cmyk_) {
+        const int flip_all = flip;
+        walk.run([flip_all](std::uint8_t* out, const std::uint8_t* px) {
+            const int k = px[3] ^ flip_all;
+            out[0] = light(px[2] ^ flip_all, k);
+            out[1] = light(px[1] ^ flip_all, k);
+            out[2] = light(px[0] ^ flip_all, k);
+        });
+    } else if (channels_ == 1) {
+        walk.run([](std::uint8_t* out, const std::uint8_t* px) { out[0] = px[0]; });
     } else {
-        for (int r = 0; r < rows; ++r)
-            for (int x = 0; x < w; ++x) place(x, r);
+        walk.run([](std::uint8_t* out, const std::uint8_t* px) {
+            out[0] = px[0];
+            out[1] = px[1];
+            out[2] = px[2];
+        });
     }
 }

@@ -52,6 +52,8 @@ private:
     void decode_steps();
     void choose_output();
     void read_rows();
+    // Where the decoded pixel (x, y) goes in the turned picture.
+    Point turned(int x, int y) const;
     void write_strip(int first_row, int rows);
     void destroy();
 
