@@ -1,9 +1,12 @@
 #include "readers/JpegReader.h"
 
-#include <jerror.h>
-
 #include <algorithm>
+#include <csetjmp>
+#include <cstdio>  // jpeglib.h needs FILE
 #include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -188,7 +191,6 @@ void JpegReader::destroy() {
 
 void JpegReader::read(Image& image, std::istream& in) {
     image_ = &image;
-    in_ = &in;
     try {
         image.clear();
         image.init_header();

@@ -2,22 +2,18 @@
 // Reads JPEG files with libjpeg-turbo: baseline, progressive and arithmetic
 // coded, any sampling, grey (an 8-bit grey-ramp image), YCbCr and RGB (24-bit
 // images), CMYK and YCCK (turned into 24-bit colour, the inks inverted when
-// an Adobe marker says so). The EXIF orientation is applied, so the image
+// the file carries Adobe's marker). The EXIF orientation is applied, so the image
 // holds the picture as it is meant to be seen.
 //
 // Anything libjpeg finds wrong with the data, its warnings included, ends the
-// read: a cut file gives the file error, a damaged one the format error;
-// libjpeg never prints anything.
+// read: a cut file gives the file error, a damaged one the format error, and
+// a picture whose pixels or whose decoder's buffers would pass the image
+// memory cap the image-memory error. libjpeg never prints anything.
 
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <memory>
-#include <string>
-
-#include <cstdio>  // jpeglib.h needs FILE
-#include <jpeglib.h>
 
 #include "image/Image.h"
 #include "readers/ImageReader.h"
@@ -58,7 +54,6 @@ private:
     void destroy();
 
     Image* image_ = nullptr;
-    std::istream* in_ = nullptr;
     bool per_pixel_;
     // Everything libjpeg's error return may skip lives here, not in frames.
     std::unique_ptr<Context> context_;
