@@ -29,6 +29,7 @@ bool HasLineBreak(const std::string& text) {
 CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
     formats.add(std::make_unique<BmpFormat>());
     formats.add(std::make_unique<PngFormat>());
+    formats.add(std::make_unique<JpegFormat>());
     MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
 }
 

@@ -2,6 +2,7 @@
 
 #include "image/Image.h"
 #include "readers/BmpReader.h"
+#include "readers/JpegReader.h"
 #include "readers/PngReader.h"
 #include "readers/Texts.h"
 
@@ -10,6 +11,9 @@ std::unique_ptr<ImageReader> BmpFormat::create_reader() const { return std::make
 
 PngFormat::PngFormat() : ImageFormat({"png"}, texts::kPngDescription) {}
 std::unique_ptr<ImageReader> PngFormat::create_reader() const { return std::make_unique<PngReader>(); }
+
+JpegFormat::JpegFormat() : ImageFormat({"jpg", "jpeg", "jpe"}, texts::kJpegDescription) {}
+std::unique_ptr<ImageReader> JpegFormat::create_reader() const { return std::make_unique<JpegReader>(); }
 
 void FormatRegistry::add(std::unique_ptr<ImageFormat> format) {
     if (format) formats_.push_back(std::move(format));

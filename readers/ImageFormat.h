@@ -38,3 +38,9 @@ public:
     PngFormat();
     std::unique_ptr<ImageReader> create_reader() const override;
 };
+
+class JpegFormat : public ImageFormat {
+public:
+    JpegFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};

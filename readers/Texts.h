@@ -6,4 +6,5 @@ inline constexpr const char* kImageFiles = "イメージファイル";
 inline constexpr const char* kFileSuffix = " ファイル(";
 inline constexpr const char* kBmpDescription = "DIB";
 inline constexpr const char* kPngDescription = "PNG";
+inline constexpr const char* kJpegDescription = "JPEG";
 }  // namespace texts

@@ -32,7 +32,8 @@ constexpr const char* kFormatError = "フォーマットエラー";
 constexpr const char* kFileError = "ファイルエラー。";
 constexpr const char* kOpenFailed = "ファイルを開けませんでした。";
 constexpr const char* kFilter =
-    "イメージファイル|*.bmp;*.png|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png||";
+    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png|"
+    "JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe||";
 
 // A format of the test's own under extension ext; make gives its reader, or none.
 struct TestFormat : ImageFormat {

@@ -1,6 +1,10 @@
 #pragma once
 // Helpers shared by the reader tests.
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <functional>
 #include <sstream>
@@ -50,4 +54,56 @@ inline std::vector<std::uint8_t> memory_of(const Image& image) {
 inline Color shown(const Image& image, int x, int y) {
     if (image.bit_count() == 24) return image.get_color(Point(x, y), true);
     return image.palette_color(image.get_index(Point(x, y), true));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
+inline long peak_resident_kib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct ChildRead {
+    std::string message;  // the reader's error, "" on success
+    long grown_kib = -1;  // growth of the child's peak resident memory
+};
+
+// Reads in a forked child. A child's peak starts from its own resident
+// pages, not from this process's peak, so earlier tests hide nothing.
+inline ChildRead read_in_child(const std::function<std::string(Image&)>& read) {
+    int fds[2];
+    if (pipe(fds) != 0) return {"no pipe"};
+    const pid_t pid = fork();
+    if (pid < 0) return {"no fork"};
+    if (pid == 0) {
+        close(fds[0]);
+        const long before = peak_resident_kib();
+        Image image;
+        const std::string message = read(image);
+        const std::string out = std::to_string(peak_resident_kib() - before) + " " + message;
+        const bool sent = write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string out;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {"the child died"};
+    const std::size_t space = out.find(' ');
+    if (space == std::string::npos) return {"no answer"};
+    return {out.substr(space + 1), std::stol(out.substr(0, space))};
 }

@@ -3,10 +3,6 @@
 
 #include <png.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -334,58 +330,6 @@ TEST(PngReader, InterlacedFilesOfEveryKindEqualTheirPlainTwins) {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
-long peak_resident_kib() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-struct ChildRead {
-    std::string message;  // the reader's error, "" on success
-    long grown_kib = -1;  // growth of the child's peak resident memory
-};
-
-// Reads in a forked child. A child's peak starts from its own resident
-// pages, not from this process's peak, so earlier tests hide nothing.
-ChildRead read_in_child(const std::string& bytes, bool per_pixel) {
-    int fds[2];
-    if (pipe(fds) != 0) return {"no pipe"};
-    const pid_t pid = fork();
-    if (pid < 0) return {"no fork"};
-    if (pid == 0) {
-        close(fds[0]);
-        const long before = peak_resident_kib();
-        Image image;
-        const std::string message = read(image, bytes, per_pixel);
-        const std::string out = std::to_string(peak_resident_kib() - before) + " " + message;
-        const bool sent = write(fds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-        _exit(sent ? 0 : 1);
-    }
-    close(fds[1]);
-    std::string out;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {"the child died"};
-    const std::size_t space = out.find(' ');
-    if (space == std::string::npos) return {"no answer"};
-    return {out.substr(space + 1), std::stol(out.substr(0, space))};
-}
-
 std::string crash_file(const char* name) {
     std::ifstream in(std::filesystem::path(TESSERIN_FUZZ_CRASHES) / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -413,7 +357,7 @@ TEST(PngReader, CutHugeFilesFailWithoutMemoryForTheirDeclaredRows) {
         ASSERT_GT(c.bytes.size(), 40u) << c.name;
         for (bool per_pixel : {false, true}) {
             SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
-            const ChildRead result = read_in_child(c.bytes, per_pixel);
+            const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes, per_pixel); });
             EXPECT_EQ(result.message, messages::kFormatError);
             EXPECT_LT(result.grown_kib, allowed_kib);
         }

@@ -6,6 +6,7 @@
 #include "image/Image.h"
 #include "readers/BmpReader.h"
 #include "readers/FormatRegistry.h"
+#include "readers/JpegReader.h"
 #include "readers/PngReader.h"
 
 namespace {
@@ -14,6 +15,7 @@ FormatRegistry standard() {
     FormatRegistry registry;
     registry.add(std::make_unique<BmpFormat>());
     registry.add(std::make_unique<PngFormat>());
+    registry.add(std::make_unique<JpegFormat>());
     return registry;
 }
 
@@ -32,13 +34,14 @@ TEST(FormatRegistry, FindsFormatsByExtensionInAnyAsciiCase) {
     const FormatRegistry registry = standard();
     for (const char* ext : {"bmp", "BMP", "bMp"}) EXPECT_EQ(registry.find(ext).description(), "DIB") << ext;
     for (const char* ext : {"png", "PNG", "Png"}) EXPECT_EQ(registry.find(ext).description(), "PNG") << ext;
+    for (const char* ext : {"jpg", "JPG", "jpeg", "JPEG", "jpe", "JpE"}) EXPECT_EQ(registry.find(ext).description(), "JPEG") << ext;
 }
 
 TEST(FormatRegistry, UnknownExtensionsAreNotSupported) {
     const FormatRegistry registry = standard();
     // A description is no extension; nor is an empty one, a dotted one, or a
     // rest of a path; non-ASCII bytes are never case-folded into a match.
-    for (const char* ext : {"", "dib", "DIB", ".png", "png ", "d/file", "jpg", "ｐｎｇ"}) {
+    for (const char* ext : {"", "dib", "DIB", ".png", "png ", "d/file", "jfif", "jp", "ｐｎｇ"}) {
         EXPECT_EQ(refusal(registry, ext), messages::kUnsupportedFileFormat) << ext;
     }
 }
@@ -48,12 +51,14 @@ TEST(FormatRegistry, TheFirstRegisteredFormatWins) {
     registry.add(std::make_unique<BmpFormat>());
     EXPECT_EQ(&registry.find("bmp"), registry.formats()[0].get());
     EXPECT_EQ(registry.filter(),
-              "イメージファイル|*.bmp;*.png;*.bmp|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png|"
-              "DIB ファイル(*.bmp)|*.bmp||");
+              "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.bmp|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png|"
+              "JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|DIB ファイル(*.bmp)|*.bmp||");
 }
 
 TEST(FormatRegistry, FilterListsEveryFormatAndEndsWithTwoBars) {
-    EXPECT_EQ(standard().filter(), "イメージファイル|*.bmp;*.png|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png||");
+    EXPECT_EQ(standard().filter(),
+              "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png|"
+              "JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe||");
     EXPECT_EQ(FormatRegistry().filter(), "イメージファイル|||");
 }
 
@@ -61,5 +66,7 @@ TEST(FormatRegistry, FormatsMakeTheirOwnReaders) {
     const FormatRegistry registry = standard();
     EXPECT_NE(dynamic_cast<BmpReader*>(registry.find("bmp").create_reader().get()), nullptr);
     EXPECT_NE(dynamic_cast<PngReader*>(registry.find("png").create_reader().get()), nullptr);
+    EXPECT_NE(dynamic_cast<JpegReader*>(registry.find("jpe").create_reader().get()), nullptr);
+    EXPECT_EQ(registry.find("jpeg").extensions(), (std::vector<std::string>{"jpg", "jpeg", "jpe"}));
     EXPECT_EQ(registry.find("png").extensions(), std::vector<std::string>{"png"});
 }

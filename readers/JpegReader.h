@@ -1,0 +1,66 @@
+#pragma once
+// Reads JPEG files with libjpeg-turbo: baseline, progressive and arithmetic
+// coded, any sampling, grey (an 8-bit grey-ramp image), YCbCr and RGB (24-bit
+// images), CMYK and YCCK (turned into 24-bit colour, the inks inverted when
+// the file carries Adobe's marker). The EXIF orientation is applied, so the image
+// holds the picture as it is meant to be seen.
+//
+// Anything libjpeg finds wrong with the data, its warnings included, ends the
+// read: a cut file gives the file error, a damaged one the format error, and
+// a picture whose pixels or whose decoder's buffers would pass the image
+// memory cap the image-memory error. libjpeg never prints anything.
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <memory>
+
+#include "image/Image.h"
+#include "readers/ImageReader.h"
+
+class JpegReader final : public ImageReader {
+public:
+    // With per_pixel true every pixel goes through one strict pixel write;
+    // otherwise rows are written whole, and an upright colour or grey file
+    // is decoded straight into the pixel memory. Both give the same image.
+    explicit JpegReader(bool per_pixel = false);
+    ~JpegReader() override;
+
+    void read(Image& image, std::istream& in) override;
+
+    // Progressive files with more scans than this are refused: each scan
+    // walks the whole picture, so a small file could keep the decoder busy
+    // for hours.
+    static constexpr int kMaxScans = 500;
+
+    // The EXIF orientation (1 to 8) found in an APP1 block's data (starting
+    // with "Exif\0\0"), or 0 when the block holds none that is valid.
+    static int exif_orientation(const std::uint8_t* data, std::size_t size);
+
+    // Where libjpeg's callbacks find the reader: the first member of this
+    // block is libjpeg's error manager, so its pointer is the block's.
+    struct Context;
+
+private:
+    // Runs the libjpeg part under the error return; false when libjpeg
+    // reported an error or a warning. Errors of the image are thrown as they are.
+    bool decode();
+    void decode_steps();
+    void choose_output();
+    void read_rows();
+    // Where the decoded pixel (x, y) goes in the turned picture.
+    Point turned(int x, int y) const;
+    void write_strip(int first_row, int rows);
+    void destroy();
+
+    Image* image_ = nullptr;
+    bool per_pixel_;
+    // Everything libjpeg's error return may skip lives here, not in frames.
+    std::unique_ptr<Context> context_;
+    std::unique_ptr<std::uint8_t[]> input_;
+    std::unique_ptr<std::uint8_t[]> strip_;
+    int orientation_ = 1;
+    int channels_ = 3;  // per decoded pixel: 1 grey, 3 blue-green-red, 4 CMYK
+    bool cmyk_ = false;
+    bool inverted_inks_ = false;
+};

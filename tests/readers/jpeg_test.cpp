@@ -1,0 +1,402 @@
+// The JPEG reader on files written here with libjpeg's compressor, held to
+// libjpeg's own decode of the same files, and on cut and damaged files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+#include "readers/JpegReader.h"
+#include "tests/readers/JpegWriter.h"
+#include "tests/readers/ReaderTestUtil.h"
+
+using jpegtest::Decoded;
+using jpegtest::JpegParams;
+
+namespace {
+
+std::string read(Image& image, const std::string& bytes, bool per_pixel) {
+    return decode_with<JpegReader>(image, bytes, per_pixel);
+}
+
+JpegParams colour(int width, int height) {
+    JpegParams p;
+    p.width = width;
+    p.height = height;
+    p.pixels = jpegtest::test_picture(width, height, 3);
+    return p;
+}
+
+JpegParams grey(int width, int height) {
+    JpegParams p = colour(width, height);
+    p.input = p.stored = JCS_GRAYSCALE;
+    p.pixels = jpegtest::test_picture(width, height, 1);
+    return p;
+}
+
+// Every pixel of the image equals libjpeg's decode; the decode itself stays
+// near the picture that was written.
+void expect_like_reference(const Image& image, const std::string& bytes, const JpegParams& p) {
+    const bool is_grey = p.stored == JCS_GRAYSCALE;
+    const Decoded ref = jpegtest::reference_decode(bytes, is_grey ? JCS_GRAYSCALE : JCS_RGB);
+    ASSERT_EQ(image.width(), ref.width);
+    ASSERT_EQ(image.height(), ref.height);
+    ASSERT_EQ(image.bit_count(), is_grey ? 8 : 24);
+    EXPECT_EQ(image.is_grayscale(), is_grey);
+    long error = 0;
+    int mismatches = 0;
+    for (int y = 0; y < ref.height; ++y) {
+        for (int x = 0; x < ref.width; ++x) {
+            const std::size_t at = (static_cast<std::size_t>(y) * ref.width + x) * ref.components;
+            const Color want = is_grey ? Color(ref.pixels[at], ref.pixels[at], ref.pixels[at])
+                                       : Color(ref.pixels[at], ref.pixels[at + 1], ref.pixels[at + 2]);
+            const Color got = shown(image, x, y);
+            if (got.red != want.red || got.green != want.green || got.blue != want.blue) ++mismatches;
+            for (std::size_t c = 0; c < static_cast<std::size_t>(ref.components); ++c)
+                error += std::abs(int{ref.pixels[at + c]} - int{p.pixels[at + c]});
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_LT(static_cast<double>(error) / static_cast<double>(ref.pixels.size()), 6.0);
+}
+
+}  // namespace
+
+TEST(JpegReader, DecodesEveryCodingAndSamplingLikeLibjpeg) {
+    const struct {
+        const char* name;
+        std::function<JpegParams()> make;
+    } cases[] = {
+        {"baseline 4:4:4", [] { return colour(37, 23); }},
+        {"baseline 4:2:2", [] { auto p = colour(37, 23); p.h_sampling = 2; return p; }},
+        {"baseline 4:2:0", [] { auto p = colour(37, 23); p.h_sampling = p.v_sampling = 2; return p; }},
+        {"progressive 4:2:0", [] { auto p = colour(41, 30); p.h_sampling = p.v_sampling = 2; p.progressive = true; return p; }},
+        {"progressive 4:4:4", [] { auto p = colour(16, 40); p.progressive = true; return p; }},
+        {"restart every MCU", [] { auto p = colour(40, 24); p.h_sampling = 2; p.restart_interval = 1; return p; }},
+        {"progressive with restarts", [] { auto p = colour(40, 24); p.progressive = true; p.restart_interval = 3; return p; }},
+        {"arithmetic coding", [] { auto p = colour(33, 17); p.h_sampling = p.v_sampling = 2; p.arithmetic = true; return p; }},
+        {"stored as RGB", [] { auto p = colour(20, 20); p.stored = JCS_RGB; return p; }},
+        {"grey", [] { return grey(29, 13); }},
+        {"grey progressive with restarts", [] { auto p = grey(64, 9); p.progressive = true; p.restart_interval = 2; return p; }},
+        {"one pixel", [] { return colour(1, 1); }},
+    };
+    for (const auto& c : cases) {
+        const JpegParams p = c.make();
+        const std::string bytes = jpegtest::encode_jpeg(p);
+        std::vector<std::uint8_t> first;
+        for (bool per_pixel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
+            Image image = filled_image();
+            ASSERT_EQ(read(image, bytes, per_pixel), "");
+            expect_like_reference(image, bytes, p);
+            if (p.stored == JCS_GRAYSCALE) {
+                for (int i = 0; i < 256; ++i) ASSERT_EQ(image.palette_color(i).green, i);
+            }
+            if (per_pixel) {
+                EXPECT_EQ(memory_of(image), first);
+            } else {
+                first = memory_of(image);
+            }
+        }
+    }
+}
+
+TEST(JpegReader, InksBecomeColoursAsTheirMarkerSays) {
+    // Four 8 x 8 quadrants of flat ink; with an Adobe marker the samples are
+    // stored inverted (255 is no ink), without one as they are.
+    const std::uint8_t inverted[4][4] = {{255, 255, 255, 255}, {0, 255, 255, 255}, {255, 255, 255, 128}, {255, 128, 0, 255}};
+    const Color expected[4] = {Color(255, 255, 255), Color(0, 255, 255), Color(128, 128, 128), Color(255, 128, 0)};
+    const struct {
+        const char* name;
+        J_COLOR_SPACE stored;
+        bool adobe;
+    } cases[] = {
+        {"Adobe CMYK", JCS_CMYK, true},
+        {"Adobe YCCK", JCS_YCCK, true},
+        {"plain CMYK", JCS_CMYK, false},
+    };
+    for (const auto& c : cases) {
+        JpegParams p;
+        p.input = JCS_CMYK;
+        p.stored = c.stored;
+        p.adobe_marker = c.adobe;
+        p.quality = 100;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                for (int k = 0; k < 4; ++k) {
+                    const std::uint8_t v = inverted[(y / 8) * 2 + x / 8][k];
+                    p.pixels.push_back(c.adobe ? v : static_cast<std::uint8_t>(255 - v));
+                }
+        const std::string bytes = jpegtest::encode_jpeg(p);
+        const Decoded ref = jpegtest::reference_decode(bytes, JCS_CMYK);
+        for (bool per_pixel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
+            Image image = filled_image();
+            ASSERT_EQ(read(image, bytes, per_pixel), "");
+            ASSERT_EQ(image.bit_count(), 24);
+            for (int q = 0; q < 4; ++q) {
+                const Color got = shown(image, (q % 2) * 8 + 4, (q / 2) * 8 + 4);
+                EXPECT_NEAR(got.red, expected[q].red, 3) << q;
+                EXPECT_NEAR(got.green, expected[q].green, 3) << q;
+                EXPECT_NEAR(got.blue, expected[q].blue, 3) << q;
+            }
+            // Every pixel from libjpeg's inks, mixed in floating point.
+            for (int y = 0; y < 16; ++y) {
+                for (int x = 0; x < 16; ++x) {
+                    const std::uint8_t* s = ref.pixels.data() + (y * 16 + x) * 4;
+                    auto mix = [&](int i) {
+                        const double ink = c.adobe ? s[i] : 255 - s[i];
+                        const double black = c.adobe ? s[3] : 255 - s[3];
+                        return static_cast<int>(std::floor(ink * black / 255.0 + 0.5));
+                    };
+                    const Color got = shown(image, x, y);
+                    ASSERT_EQ(got.red, mix(0)) << x << "," << y;
+                    ASSERT_EQ(got.green, mix(1)) << x << "," << y;
+                    ASSERT_EQ(got.blue, mix(2)) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+// 32 x 16 in 8 x 8 blocks: red top left, green top right, blue bottom
+// left, yellow bottom right, grey between.
+JpegParams corners_picture() {
+    JpegParams p;
+    p.width = 32;
+    p.height = 16;
+    p.quality = 100;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            Color c(128, 128, 128);
+            if (x < 8 && y < 8) c = Color(255, 0, 0);
+            if (x >= 24 && y < 8) c = Color(0, 255, 0);
+            if (x < 8 && y >= 8) c = Color(0, 0, 255);
+            if (x >= 24 && y >= 8) c = Color(255, 255, 0);
+            p.pixels.insert(p.pixels.end(), {c.red, c.green, c.blue});
+        }
+    }
+    return p;
+}
+
+enum Corner { R, G, B, Y };
+
+bool near(Color got, Corner want) {
+    const Color colours[] = {Color(255, 0, 0), Color(0, 255, 0), Color(0, 0, 255), Color(255, 255, 0)};
+    const Color w = colours[want];
+    return std::abs(got.red - w.red) <= 8 && std::abs(got.green - w.green) <= 8 && std::abs(got.blue - w.blue) <= 8;
+}
+
+}  // namespace
+
+TEST(JpegReader, ExifOrientationTurnsThePictureUpright) {
+    // The corners seen after turning: top left, top right, bottom left, bottom right.
+    const struct {
+        int orientation;
+        int width, height;
+        Corner tl, tr, bl, br;
+    } cases[] = {
+        {1, 32, 16, R, G, B, Y}, {2, 32, 16, G, R, Y, B}, {3, 32, 16, Y, B, G, R}, {4, 32, 16, B, Y, R, G},
+        {5, 16, 32, R, B, G, Y}, {6, 16, 32, B, R, Y, G}, {7, 16, 32, Y, G, B, R}, {8, 16, 32, G, Y, R, B},
+    };
+    JpegParams p = corners_picture();
+    const Decoded stored = jpegtest::reference_decode(jpegtest::encode_jpeg(p), JCS_RGB);
+    for (const auto& c : cases) {
+        for (bool big_endian : {false, true}) {
+            p.app1 = jpegtest::exif_block(c.orientation, big_endian);
+            const std::string bytes = jpegtest::encode_jpeg(p);
+            for (bool per_pixel : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << ", big endian " << big_endian
+                                                << ", per pixel " << per_pixel);
+                Image image;
+                ASSERT_EQ(read(image, bytes, per_pixel), "");
+                ASSERT_EQ(image.width(), c.width);
+                ASSERT_EQ(image.height(), c.height);
+                EXPECT_TRUE(near(shown(image, 0, 0), c.tl));
+                EXPECT_TRUE(near(shown(image, c.width - 1, 0), c.tr));
+                EXPECT_TRUE(near(shown(image, 0, c.height - 1), c.bl));
+                EXPECT_TRUE(near(shown(image, c.width - 1, c.height - 1), c.br));
+                // Every pixel: where it was in the stored picture.
+                const int W = 32, H = 16;
+                for (int Yp = 0; Yp < c.height; ++Yp) {
+                    for (int Xp = 0; Xp < c.width; ++Xp) {
+                        const int from[9][2] = {{0, 0},
+                                                {Xp, Yp},
+                                                {W - 1 - Xp, Yp},
+                                                {W - 1 - Xp, H - 1 - Yp},
+                                                {Xp, H - 1 - Yp},
+                                                {Yp, Xp},
+                                                {Yp, H - 1 - Xp},
+                                                {W - 1 - Yp, H - 1 - Xp},
+                                                {W - 1 - Yp, Xp}};
+                        const int sx = from[c.orientation][0], sy = from[c.orientation][1];
+                        const std::uint8_t* s = stored.pixels.data() + (sy * W + sx) * 3;
+                        const Color got = shown(image, Xp, Yp);
+                        ASSERT_TRUE(got.red == s[0] && got.green == s[1] && got.blue == s[2]) << Xp << "," << Yp;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(JpegReader, ExifBlocksAreCheckedAtEveryOffset) {
+    auto bytes = [](const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); };
+    const std::string good = jpegtest::exif_block(6);
+    // The orientation's entry ends 40 bytes in; anything shorter holds none.
+    for (std::size_t n = 0; n <= good.size(); ++n)
+        EXPECT_EQ(JpegReader::exif_orientation(bytes(good), n), n >= 40 ? 6 : 0) << n;
+    auto patched = [&](std::size_t at, std::initializer_list<int> values) {
+        std::string s = good;
+        for (int v : values) s[at++] = static_cast<char>(v);
+        return s;
+    };
+    const struct {
+        const char* name;
+        std::string block;
+        int expected;
+    } cases[] = {
+        {"big endian", jpegtest::exif_block(3, true), 3},
+        {"value 0", jpegtest::exif_block(0), 0},
+        {"value 9", jpegtest::exif_block(9), 0},
+        {"value 0x0106", jpegtest::exif_block(0x0106), 0},
+        {"no Exif name", patched(0, {'E', 'x', 'i', 'F'}), 0},
+        {"unknown byte order", patched(6, {'I', 'M'}), 0},
+        {"not 42", patched(8, {43}), 0},
+        {"directory past the end", patched(10, {0xF0, 0xFF, 0xFF, 0xFF}), 0},
+        {"directory at the last bytes", patched(10, {46, 0, 0, 0}), 0},
+        {"more entries than bytes, none the tag",
+         [&] {
+             std::string s = patched(28, {0x13, 0x01});
+             s[14] = s[15] = '\xFF';
+             return s;
+         }(),
+         0},
+        {"entries counted past the end", patched(14, {0xFF, 0xFF}), 6},
+        {"orientation as a long", patched(30, {4}), 0},
+        {"orientation with no value", patched(32, {0, 0, 0, 0}), 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JpegReader::exif_orientation(bytes(c.block), c.block.size()), c.expected) << c.name;
+    }
+    // A block that is no Exif block leaves the picture as stored.
+    JpegParams p = corners_picture();
+    p.app1 = "http://ns.adobe.com/xap/1.0/";
+    Image image;
+    ASSERT_EQ(read(image, jpegtest::encode_jpeg(p), false), "");
+    EXPECT_EQ(image.width(), 32);
+    EXPECT_TRUE(near(shown(image, 0, 0), R));
+}
+
+namespace {
+
+std::size_t find_marker(const std::string& bytes, int marker, std::size_t from = 0) {
+    const std::string m{'\xFF', static_cast<char>(marker)};
+    return bytes.find(m, from);
+}
+
+// The first byte of the first scan's coded data.
+std::size_t scan_data(const std::string& bytes) {
+    const std::size_t sos = find_marker(bytes, 0xDA);
+    const std::size_t length = (static_cast<std::uint8_t>(bytes[sos + 2]) << 8) | static_cast<std::uint8_t>(bytes[sos + 3]);
+    return sos + 2 + length;
+}
+
+std::string with_size(std::string bytes, int width, int height) {
+    std::size_t sof = find_marker(bytes, 0xC0);
+    if (sof == std::string::npos) sof = find_marker(bytes, 0xC2);
+    bytes[sof + 5] = static_cast<char>(height >> 8);
+    bytes[sof + 6] = static_cast<char>(height & 0xFF);
+    bytes[sof + 7] = static_cast<char>(width >> 8);
+    bytes[sof + 8] = static_cast<char>(width & 0xFF);
+    return bytes;
+}
+
+std::string baseline() {
+    JpegParams p = colour(64, 64);
+    p.h_sampling = p.v_sampling = 2;
+    p.restart_interval = 4;
+    return jpegtest::encode_jpeg(p);
+}
+
+std::string progressive(bool subsampled = true) {
+    JpegParams p = colour(64, 64);
+    p.progressive = true;
+    if (subsampled) p.h_sampling = p.v_sampling = 2;
+    return jpegtest::encode_jpeg(p);
+}
+
+}  // namespace
+
+TEST(JpegReader, CutAndDamagedFilesAreRefusedAndLeaveTheImageEmpty) {
+    const std::string base = baseline();
+    const std::size_t data = scan_data(base);
+    auto overwrite = [&](std::size_t at, const std::string& with) {
+        std::string s = base;
+        s.replace(at, with.size(), with);
+        return s;
+    };
+    JpegParams many = colour(8, 8);
+    many.many_scans = true;
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"empty", "", messages::kFileError},
+        {"only the start marker", base.substr(0, 2), messages::kFileError},
+        {"cut in the headers", base.substr(0, data / 2), messages::kFileError},
+        {"cut in the scan", base.substr(0, data + (base.size() - data) / 2), messages::kFileError},
+        {"without the end marker", base.substr(0, base.size() - 2), messages::kFileError},
+        {"progressive cut before its last scan", progressive().substr(0, progressive().size() * 3 / 4), messages::kFileError},
+        {"not a JPEG", std::string("\x89PNG\r\n\x1a\n") + base, messages::kFormatError},
+        {"bad Huffman codes", overwrite(data + 12, std::string("\xFF\x00\xFF\x00\xFF\x00\xFF\x00", 8)), messages::kFormatError},
+        {"restart markers out of order", overwrite(find_marker(base, 0xD0, data), "\xFF\xD3"), messages::kFormatError},
+        {"a marker inside the scan", overwrite(data + 12, "\xFF\xD9"), messages::kFormatError},
+        {"no width", with_size(base, 0, 64), messages::kFormatError},
+        {"too many scans", jpegtest::encode_jpeg(many), messages::kFormatError},
+        {"pixel memory past the cap", with_size(base, 65000, 65000), messages::kNoImageMemory},
+        {"wide picture past the cap", with_size(base, 65000, 5600), messages::kNoImageMemory},
+        // 768 MB of pixels, but twice that of coefficients held for the whole picture.
+        {"progressive buffers past the cap", with_size(progressive(false), 16000, 16000), messages::kNoImageMemory},
+    };
+    for (const auto& c : cases) {
+        for (bool per_pixel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
+            Image image = filled_image();
+            EXPECT_EQ(read(image, c.bytes, per_pixel), c.message);
+            EXPECT_TRUE(is_empty(image));
+        }
+    }
+}
+
+TEST(JpegReader, ScanCountLimitLetsOrdinaryProgressionsThrough) {
+    // 190 scans: one for the DC and each grey band in three refinements.
+    JpegParams p = grey(8, 8);
+    p.many_scans = true;
+    const std::string bytes = jpegtest::encode_jpeg(p);
+    Image image;
+    ASSERT_EQ(read(image, bytes, false), "");
+    expect_like_reference(image, bytes, p);
+}
+
+TEST(JpegReader, HugeDeclaredPicturesTakeNoMemoryForWhatTheyLack) {
+    // About 750 MiB of pixels declared, a few kilobytes of data given.
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"baseline", with_size(baseline(), 16000, 16000)},
+        {"progressive", with_size(progressive(), 16000, 16000)},
+    };
+    const long allowed_kib = 64L * 1024 + (kAddressSanitizer ? static_cast<long>(Image::kMaxImageBytes / 8 / 1024) : 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes, false); });
+        EXPECT_TRUE(result.message == messages::kFileError || result.message == messages::kFormatError) << result.message;
+        EXPECT_GE(result.grown_kib, 0);
+        EXPECT_LT(result.grown_kib, allowed_kib);
+    }
+}
