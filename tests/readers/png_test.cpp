@@ -201,6 +201,33 @@ TEST(PngReader, BrokenFilesAreFormatErrorsAndLeaveTheImageEmpty) {
     }
 }
 
+// Each data chunk's CRC guards the compressed bytes; the zlib stream's own
+// checksum over the inflated rows is not checked again. A file whose stream
+// checksum alone is wrong still shows its pixels; one whose chunk CRC is
+// wrong is refused (above).
+TEST(PngReader, TheStreamChecksumIsLeftToTheChunkCrcs) {
+    PngParams params;
+    params.width = 2;
+    params.height = 2;
+    params.rows = {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}};
+    const std::string whole = encode(params);
+    // The only data chunk: 4 bytes length, "IDAT", data (ending in the
+    // Adler-32), 4 bytes CRC.
+    const std::size_t at = whole.find("IDAT") - 4;
+    const std::uint32_t length = (std::uint32_t(std::uint8_t(whole[at])) << 24) |
+                                 (std::uint32_t(std::uint8_t(whole[at + 1])) << 16) |
+                                 (std::uint32_t(std::uint8_t(whole[at + 2])) << 8) | std::uint8_t(whole[at + 3]);
+    std::string data = whole.substr(at + 8, length);
+    data.back() ^= 0x01;
+    const std::string tampered = whole.substr(0, at) + chunk("IDAT", data) + whole.substr(at + 12 + length);
+    for (bool per_pixel : {false, true}) {
+        Image image;
+        ASSERT_EQ(read(image, tampered, per_pixel), "");
+        EXPECT_EQ(image.get_color(Point(0, 0), true), Color(10, 20, 30));
+        EXPECT_EQ(image.get_color(Point(1, 1), true), Color(100, 110, 120));
+    }
+}
+
 TEST(PngReader, AStreamThatThrowsIsAFormatError) {
     PngParams params;
     params.rows = {{1, 2, 3}};
