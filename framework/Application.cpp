@@ -26,6 +26,12 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         if (argument == "--version") {
             info.command = CommandLineInfo::PrintVersion;
+            info.fileName.clear();
+            return info;
+        }
+        if (argument == "--help" || argument == "-h") {
+            info.command = CommandLineInfo::PrintHelp;
+            info.fileName.clear();
             return info;
         }
         if (!argument.empty() && argument[0] == '-')
@@ -136,6 +142,7 @@ bool Application::ProcessShellCommand(const CommandLineInfo& info) {
     case CommandLineInfo::FileOpen:
         return OpenDocumentFile(info.fileName) != nullptr;
     case CommandLineInfo::PrintVersion:
+    case CommandLineInfo::PrintHelp:
         return false;
     }
     return false;

@@ -19,13 +19,14 @@ class RecentFileList;
 class SingleDocTemplate;
 
 struct CommandLineInfo {
-    enum Command { FileNew, FileOpen, PrintVersion };
+    enum Command { FileNew, FileOpen, PrintVersion, PrintHelp };
     Command command = FileNew;
     std::string fileName;
 };
 
 // The framework's parsing: the first argument not starting with "-" is a file
-// to open; "--version" asks for the version. Other options are ignored.
+// to open; "--version" asks for the version, "--help" or "-h" for the usage,
+// whichever comes first. Other options are ignored, never taken for files.
 CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments);
 
 class Application : public CommandTarget {

@@ -2,6 +2,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QLayout>
 #include <algorithm>
 
@@ -14,7 +18,44 @@
 
 namespace framework {
 
-FrameWindow::FrameWindow() : baseTitle_(GetFrameworkTexts().appTitle) {}
+FrameWindow::FrameWindow() : baseTitle_(GetFrameworkTexts().appTitle) { setAcceptDrops(true); }
+
+std::optional<std::string> FrameWindow::DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return std::nullopt;
+    QString path = urls.front().toLocalFile();
+    if (path.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(path).toStdString();
+}
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (DroppedFile(e->mimeData()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void FrameWindow::dropEvent(QDropEvent* e) {
+    std::optional<std::string> path = DroppedFile(e->mimeData());
+    if (!path) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    // Opened once the drop has returned: a failure's message box must not
+    // hold up the file manager still waiting for the drop to finish.
+    QMetaObject::invokeMethod(
+        this,
+        [file = *path] {
+            if (Application* app = AfxGetApp())
+                app->OpenDocumentFile(file);
+        },
+        Qt::QueuedConnection);
+}
 
 FrameWindow::~FrameWindow() = default;
 

@@ -6,11 +6,13 @@
 // from a command.
 
 #include <QMainWindow>
+#include <optional>
 #include <string>
 
 #include "framework/CommandTarget.h"
 
 class QAction;
+class QMimeData;
 
 namespace framework {
 
@@ -75,9 +77,17 @@ public:
     // True once OnClose has destroyed the window.
     bool IsDestroyed() const { return destroyed_; }
 
+    // The one local file a drop carries, as the bytes the file system names
+    // it by; nothing for several files, text, or a URL that is no local file.
+    static std::optional<std::string> DroppedFile(const QMimeData* data);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // A drop of one file opens it as the recent-file list would; any other
+    // drag is not accepted, so it needs no message.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     View* view_ = nullptr;

@@ -47,6 +47,15 @@ inline constexpr const char* kAllFilesFilter = "すべてのファイル (*.*)|*
 // "%s" is the file's full path.
 inline constexpr const char* kCreateFilePrompt = "%s\nこのファイルは存在しません。\nファイルを作成しますか?";
 
+// What "--help" prints.
+inline constexpr const char* kUsage =
+    "使い方: tesserin [オプション] [画像ファイル]\n"
+    "スライドパズルで遊びます。画像ファイル (BMP, PNG, JPEG) を指定すると、その画像でパズルを始めます。\n"
+    "\n"
+    "オプション:\n"
+    "  -h, --help     この説明を表示して終了します\n"
+    "  --version      バージョンを表示して終了します\n";
+
 // Settings file, and the folder it goes to when it cannot live beside the program.
 inline constexpr const char* kSettingsFolderName = "tesserin";
 inline constexpr const char* kSettingsFileName = "tesserin.ini";

@@ -3,13 +3,21 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "resources/Resource.h"
 #include "shell/tesserinApp.h"
 
 int main(int argc, char** argv) {
+    // Answered before any window exists, so they work without a display.
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (framework::ParseCommandLine(arguments).command == framework::CommandLineInfo::PrintVersion) {
+    switch (framework::ParseCommandLine(arguments).command) {
+    case framework::CommandLineInfo::PrintVersion:
         std::printf("tesserin %s\n", TESSERIN_VERSION);
         return 0;
+    case framework::CommandLineInfo::PrintHelp:
+        std::fputs(res::kUsage, stdout);
+        return 0;
+    default:
+        break;
     }
     CtesserinApp theApp;
     // File names stay the bytes they are: a name that is no valid UTF-8

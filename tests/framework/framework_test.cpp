@@ -227,4 +227,34 @@ TEST(CommandLine, AFileNameOpensItAndVersionIsRecognised) {
     EXPECT_EQ(framework::ParseCommandLine({"x.png", "--version"}).command, CommandLineInfo::PrintVersion);
 }
 
+TEST(CommandLine, OptionsAreNeverFileNamesAndTheFirstRequestWins) {
+    using framework::CommandLineInfo;
+    struct Case {
+        std::vector<std::string> arguments;
+        CommandLineInfo::Command command;
+        std::string fileName;
+    };
+    const Case cases[] = {
+        {{"--help"}, CommandLineInfo::PrintHelp, ""},
+        {{"-h"}, CommandLineInfo::PrintHelp, ""},
+        {{"a.png", "-h", "b.png"}, CommandLineInfo::PrintHelp, ""},
+        {{"--help", "--version"}, CommandLineInfo::PrintHelp, ""},
+        {{"--version", "-h"}, CommandLineInfo::PrintVersion, ""},
+        // Near misses are options like any other, not requests and not files.
+        {{"-help", "--h", "-H", "--Help", "--version=1"}, CommandLineInfo::FileNew, ""},
+        {{"-", "--", "-platform", "photo.jpg"}, CommandLineInfo::FileOpen, "photo.jpg"},
+        {{"--", "-photo.png"}, CommandLineInfo::FileNew, ""},
+        {{"\xff\xfe.png", "-h2"}, CommandLineInfo::FileOpen, "\xff\xfe.png"},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const std::string& a : c.arguments)
+            joined += "[" + a + "]";
+        SCOPED_TRACE(joined);
+        CommandLineInfo info = framework::ParseCommandLine(c.arguments);
+        EXPECT_EQ(info.command, c.command);
+        EXPECT_EQ(info.fileName, c.fileName);
+    }
+}
+
 }  // namespace
