@@ -11,15 +11,9 @@
 namespace {
 
 constexpr std::size_t kInputSize = 64 * 1024;
-// Rows decoded at a time when they cannot go straight into the image.
+// Rows decoded at a time when they cannot go straight into the image; a
+// turned picture writes each decoded column as one run of this many pixels.
 constexpr int kStripRows = 16;
-// A turned picture writes each decoded column of a strip as one run along an
-// image row, and every strip touches every image row: short runs leave cache
-// lines half written, so its strips are taller. Not much taller: the strip
-// should still be in the second-level cache when it is read down its
-// columns (32 rows of a photo 6000 wide take 563 KiB; 64 rows measured slower).
-constexpr int kTurnedStripRows = 32;
-constexpr int kMaxStripRows = kTurnedStripRows;
 
 constexpr int kOrientationTag = 0x0112;
 constexpr int kTiffShort = 3;
@@ -322,13 +316,12 @@ void JpegReader::read_rows() {
         return;
     }
     const std::size_t row_bytes = static_cast<std::size_t>(cinfo.output_width) * static_cast<std::size_t>(channels_);
-    const int strip_rows = orientation_ >= 5 ? kTurnedStripRows : kStripRows;
-    strip_.reset(new std::uint8_t[row_bytes * static_cast<std::size_t>(strip_rows)]);
-    JSAMPROW rows[kMaxStripRows];
-    for (int i = 0; i < strip_rows; ++i) rows[i] = strip_.get() + row_bytes * static_cast<std::size_t>(i);
+    strip_.reset(new std::uint8_t[row_bytes * kStripRows]);
+    JSAMPROW rows[kStripRows];
+    for (int i = 0; i < kStripRows; ++i) rows[i] = strip_.get() + row_bytes * static_cast<std::size_t>(i);
     while (cinfo.output_scanline < cinfo.output_height) {
         const auto first = static_cast<int>(cinfo.output_scanline);
-        const int wanted = std::min(strip_rows, static_cast<int>(cinfo.output_height) - first);
+        const int wanted = std::min(kStripRows, static_cast<int>(cinfo.output_height) - first);
         int got = 0;
         while (got < wanted) {
             got += static_cast<int>(jpeg_read_scanlines(&cinfo, rows + got, static_cast<JDIMENSION>(wanted - got)));
