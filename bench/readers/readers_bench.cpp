@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/readers/JpegBench.h"
 #include "bench/support/BenchSupport.h"
 #include "image/Image.h"
 #include "readers/BmpReader.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     g_bmp = folder.Path() / "picture.bmp";
     bench::WritePhotoPng(g_png, bench::PngKind::Truecolour);
     write_bmp(g_bmp);
+    bench::WriteJpegInputs(folder.Path());
     std::printf("inputs: %s (%ju bytes), %s (%ju bytes)\n", g_png.c_str(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(g_png)), g_bmp.c_str(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(g_bmp)));
@@ -107,5 +109,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("PNG reader / libpng alone", "PngReaderIntoImage", "LibpngAlone", 1.25);
     reporter.PrintRatio("BMP reader / plain file read", "BmpReaderIntoImage", "PlainFileRead", 2.0);
+    bench::PrintJpegRatios(reporter);
     return 0;
 }

@@ -242,6 +242,58 @@ TEST(JpegReader, ExifOrientationTurnsThePictureUpright) {
     }
 }
 
+// Pictures taller than a decoded strip and of sizes no strip or block
+// divides, so the last, short strip and the picture's edges are turned too.
+TEST(JpegReader, EveryOrientationTurnsLargePicturesWhole) {
+    const struct {
+        const char* name;
+        int width, height;
+        bool is_grey;
+    } pictures[] = {
+        {"colour 150 x 141", 150, 141, false},
+        {"grey 67 x 200", 67, 200, true},
+    };
+    for (const auto& pic : pictures) {
+        JpegParams p = pic.is_grey ? grey(pic.width, pic.height) : colour(pic.width, pic.height);
+        const Decoded stored = jpegtest::reference_decode(jpegtest::encode_jpeg(p), pic.is_grey ? JCS_GRAYSCALE : JCS_RGB);
+        const int W = stored.width, H = stored.height;
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            p.app1 = jpegtest::exif_block(orientation);
+            const std::string bytes = jpegtest::encode_jpeg(p);
+            const bool across = orientation >= 5;
+            for (bool per_pixel : {false, true}) {
+                SCOPED_TRACE(testing::Message() << pic.name << ", orientation " << orientation << ", per pixel "
+                                                << per_pixel);
+                Image image;
+                ASSERT_EQ(read(image, bytes, per_pixel), "");
+                ASSERT_EQ(image.width(), across ? H : W);
+                ASSERT_EQ(image.height(), across ? W : H);
+                int mismatches = 0;
+                for (int Yp = 0; Yp < image.height(); ++Yp) {
+                    for (int Xp = 0; Xp < image.width(); ++Xp) {
+                        const int from[9][2] = {{0, 0},
+                                                {Xp, Yp},
+                                                {W - 1 - Xp, Yp},
+                                                {W - 1 - Xp, H - 1 - Yp},
+                                                {Xp, H - 1 - Yp},
+                                                {Yp, Xp},
+                                                {Yp, H - 1 - Xp},
+                                                {W - 1 - Yp, H - 1 - Xp},
+                                                {W - 1 - Yp, Xp}};
+                        const int sx = from[orientation][0], sy = from[orientation][1];
+                        const std::uint8_t* s =
+                            stored.pixels.data() + (static_cast<std::size_t>(sy) * W + sx) * stored.components;
+                        const Color want = pic.is_grey ? Color(s[0], s[0], s[0]) : Color(s[0], s[1], s[2]);
+                        const Color got = shown(image, Xp, Yp);
+                        if (got.red != want.red || got.green != want.green || got.blue != want.blue) ++mismatches;
+                    }
+                }
+                EXPECT_EQ(mismatches, 0);
+            }
+        }
+    }
+}
+
 TEST(JpegReader, ExifBlocksAreCheckedAtEveryOffset) {
     auto bytes = [](const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); };
     const std::string good = jpegtest::exif_block(6);
