@@ -10,6 +10,7 @@
 #include "framework/FilePath.h"
 #include "framework/MessageBox.h"
 #include "framework/ProfileStore.h"
+#include "platform/Profile.h"
 #include "resources/Resource.h"
 
 namespace {
@@ -18,10 +19,6 @@ framework::ProfileStore SettingsStore() {
     framework::ProfileStore store;
     store.section = res::kSettingsSection;
     return store;
-}
-
-bool HasLineBreak(const std::string& text) {
-    return text.find_first_of("\r\n") != std::string::npos;
 }
 
 }  // namespace
@@ -37,7 +34,7 @@ CtesserinDoc::~CtesserinDoc() {
     // The settings file keeps one value per line: a name with a line break in
     // it cannot be kept, and the older picture must not come back instead.
     const std::string& path = GetPathName();
-    SettingsStore().writeString(res::kImageKey, HasLineBreak(path) ? std::string() : path);
+    SettingsStore().writeString(res::kImageKey, platform::ProfileFile::CanHoldValue(path) ? path : std::string());
     image.reset();
     board.reset();
 }

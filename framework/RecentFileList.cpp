@@ -11,12 +11,6 @@ namespace framework {
 
 namespace {
 
-// The settings file holds one value per line: a name with a line break (a
-// legal file name here) or a NUL cannot be stored in it.
-bool Storable(const std::string& path) {
-    return path.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
-}
-
 std::string FullPath(const std::string& path) {
     std::error_code ec;
     auto absolute = std::filesystem::absolute(path, ec);
@@ -62,7 +56,7 @@ void RecentFileList::ReadList(const platform::ProfileFile& profile) {
 
 bool RecentFileList::WriteList(const platform::ProfileFile& profile) const {
     std::vector<std::string> stored;
-    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(stored), Storable);
+    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(stored), platform::ProfileFile::CanHoldValue);
     std::vector<platform::ProfileFile::Change> changes;
     for (int i = 0; i < size_; ++i) {
         if (i < static_cast<int>(stored.size()))

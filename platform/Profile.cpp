@@ -409,4 +409,6 @@ std::string SettingsFilePath(const std::string& folderName, const std::string& f
     return ChooseSettingsPath(exeDir, folderName, fileName, std::getenv("XDG_CONFIG_HOME"), home);
 }
 
+bool ProfileFile::CanHoldValue(const std::string& value) { return !HasLineBreakOrNul(value); }
+
 }  // namespace platform

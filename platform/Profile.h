@@ -24,6 +24,10 @@ public:
     // Files larger than this are not settings files; they read as empty.
     static constexpr long long kMaxFileSize = 1024 * 1024;
 
+    // False for a value the file cannot hold: one with a line break or a NUL
+    // (a legal file name can have either).
+    static bool CanHoldValue(const std::string& value);
+
     explicit ProfileFile(std::string path);
 
     const std::string& Path() const;

@@ -175,14 +175,4 @@ TEST(Dialog, OkEnterEscapeAndCancelEndTheModalDialog) {
     }
 }
 
-TEST(UrlOpener, AHookReceivesTheAddressAndRestoresTheDesktop) {
-    std::vector<std::string> opened;
-    auto previous = framework::SetUrlOpenerHook([&](const std::string& url) { opened.push_back(url); });
-    framework::OpenUrl("file:///usr/share/doc/tesserin/README.md");
-    framework::OpenUrl("https://example.org/a%20b");
-    auto mine = framework::SetUrlOpenerHook(previous);
-    EXPECT_EQ(opened, (std::vector<std::string>{"file:///usr/share/doc/tesserin/README.md", "https://example.org/a%20b"}));
-    EXPECT_TRUE(static_cast<bool>(mine));
-}
-
 }  // namespace

@@ -62,6 +62,14 @@ void expect_like_reference(const Image& image, const std::string& bytes, const J
 
 }  // namespace
 
+// Where shown pixel (x, y) of a picture turned by an EXIF orientation lies
+// in the stored W x H picture, written out per orientation by hand.
+static std::pair<int, int> StoredPlace(int orientation, int x, int y, int W, int H) {
+    const int from[9][2] = {{0, 0},         {x, y},         {W - 1 - x, y},         {W - 1 - x, H - 1 - y}, {x, H - 1 - y},
+                            {y, x},         {y, H - 1 - x}, {W - 1 - y, H - 1 - x}, {W - 1 - y, x}};
+    return {from[orientation][0], from[orientation][1]};
+}
+
 TEST(JpegReader, DecodesEveryCodingAndSamplingLikeLibjpeg) {
     const struct {
         const char* name;
@@ -222,16 +230,7 @@ TEST(JpegReader, ExifOrientationTurnsThePictureUpright) {
                 const int W = 32, H = 16;
                 for (int Yp = 0; Yp < c.height; ++Yp) {
                     for (int Xp = 0; Xp < c.width; ++Xp) {
-                        const int from[9][2] = {{0, 0},
-                                                {Xp, Yp},
-                                                {W - 1 - Xp, Yp},
-                                                {W - 1 - Xp, H - 1 - Yp},
-                                                {Xp, H - 1 - Yp},
-                                                {Yp, Xp},
-                                                {Yp, H - 1 - Xp},
-                                                {W - 1 - Yp, H - 1 - Xp},
-                                                {W - 1 - Yp, Xp}};
-                        const int sx = from[c.orientation][0], sy = from[c.orientation][1];
+                        const auto [sx, sy] = StoredPlace(c.orientation, Xp, Yp, W, H);
                         const std::uint8_t* s = stored.pixels.data() + (sy * W + sx) * 3;
                         const Color got = shown(image, Xp, Yp);
                         ASSERT_TRUE(got.red == s[0] && got.green == s[1] && got.blue == s[2]) << Xp << "," << Yp;
@@ -271,16 +270,7 @@ TEST(JpegReader, EveryOrientationTurnsLargePicturesWhole) {
                 int mismatches = 0;
                 for (int Yp = 0; Yp < image.height(); ++Yp) {
                     for (int Xp = 0; Xp < image.width(); ++Xp) {
-                        const int from[9][2] = {{0, 0},
-                                                {Xp, Yp},
-                                                {W - 1 - Xp, Yp},
-                                                {W - 1 - Xp, H - 1 - Yp},
-                                                {Xp, H - 1 - Yp},
-                                                {Yp, Xp},
-                                                {Yp, H - 1 - Xp},
-                                                {W - 1 - Yp, H - 1 - Xp},
-                                                {W - 1 - Yp, Xp}};
-                        const int sx = from[orientation][0], sy = from[orientation][1];
+                        const auto [sx, sy] = StoredPlace(orientation, Xp, Yp, W, H);
                         const std::uint8_t* s =
                             stored.pixels.data() + (static_cast<std::size_t>(sy) * W + sx) * stored.components;
                         const Color want = pic.is_grey ? Color(s[0], s[0], s[0]) : Color(s[0], s[1], s[2]);
