@@ -1,0 +1,67 @@
+# Installs the build under a DESTDIR and another prefix than the configured
+# one, and checks each file the installation must hold: the program runs and
+# tells its version, each PNG icon is a PNG of its folder's size.
+set(prefix /opt/tesserin-check)
+set(root ${STAGE}${prefix})
+file(REMOVE_RECURSE ${STAGE})
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
+  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed:\n${log}")
+endif()
+
+# path under the prefix | what it must be: "program", "text:<first line>", or a PNG's size
+set(expected
+  "bin/tesserin|program"
+  "share/doc/tesserin/README.md|text:# tesserin"
+  "share/applications/${APP_ID}.desktop|text:[Desktop Entry]"
+  "share/metainfo/${APP_ID}.metainfo.xml|text:<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+  "share/icons/hicolor/scalable/apps/tesserin.svg|text:<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+  "share/icons/hicolor/16x16/apps/tesserin.png|16"
+  "share/icons/hicolor/24x24/apps/tesserin.png|24"
+  "share/icons/hicolor/32x32/apps/tesserin.png|32"
+  "share/icons/hicolor/48x48/apps/tesserin.png|48"
+  "share/icons/hicolor/64x64/apps/tesserin.png|64"
+  "share/icons/hicolor/128x128/apps/tesserin.png|128"
+  "share/icons/hicolor/256x256/apps/tesserin.png|256")
+
+set(faults "")
+foreach(entry IN LISTS expected)
+  string(FIND "${entry}" "|" bar)
+  string(SUBSTRING "${entry}" 0 ${bar} path)
+  math(EXPR after "${bar} + 1")
+  string(SUBSTRING "${entry}" ${after} -1 want)
+  set(file ${root}/${path})
+  if(NOT EXISTS ${file} OR IS_DIRECTORY ${file})
+    string(APPEND faults "  ${path}: missing\n")
+  elseif(want STREQUAL "program")
+    execute_process(COMMAND ${file} --version RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0 OR NOT out STREQUAL "tesserin ${VERSION}\n")
+      string(APPEND faults "  ${path}: --version gave '${out}' (status ${status})\n")
+    endif()
+  elseif(want MATCHES "^text:(.*)$")
+    set(first_line "${CMAKE_MATCH_1}")
+    file(STRINGS ${file} lines LIMIT_COUNT 1)
+    if(NOT lines STREQUAL first_line)
+      string(APPEND faults "  ${path}: begins '${lines}', not '${first_line}'\n")
+    endif()
+  else()
+    # Signature, then the IHDR chunk: width and height, 4 bytes each, big-endian.
+    file(READ ${file} head HEX LIMIT 24)
+    math(EXPR size_hex "${want}" OUTPUT_FORMAT HEXADECIMAL)
+    string(SUBSTRING "${size_hex}" 2 -1 digits)
+    string(LENGTH "${digits}" length)
+    math(EXPR pad "8 - ${length}")
+    string(REPEAT "0" ${pad} zeros)
+    set(dimension "${zeros}${digits}")
+    if(NOT head STREQUAL "89504e470d0a1a0a0000000d49484452${dimension}${dimension}")
+      string(APPEND faults "  ${path}: not a ${want} x ${want} PNG (starts ${head})\n")
+    endif()
+  endif()
+endforeach()
+
+if(faults)
+  message(FATAL_ERROR "the installation under ${root} is wrong:\n${faults}")
+endif()
+file(REMOVE_RECURSE ${STAGE})
