@@ -11,13 +11,19 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${log}")
 endif()
 
-# path under the prefix | what it must be: "program", "text:<first line>", or a PNG's size
+# path under the prefix | what it must be: "program", "line:<a line it holds>"
+# (leading spaces aside), or a PNG's size. The desktop entry, the metainfo
+# and the icon must name each other as installed.
 set(expected
   "bin/tesserin|program"
-  "share/doc/tesserin/README.md|text:# tesserin"
-  "share/applications/${APP_ID}.desktop|text:[Desktop Entry]"
-  "share/metainfo/${APP_ID}.metainfo.xml|text:<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-  "share/icons/hicolor/scalable/apps/tesserin.svg|text:<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+  "share/doc/tesserin/README.md|line:# tesserin"
+  "share/applications/${APP_ID}.desktop|line:[Desktop Entry]"
+  "share/applications/${APP_ID}.desktop|line:Exec=tesserin %f"
+  "share/applications/${APP_ID}.desktop|line:Icon=tesserin"
+  "share/metainfo/${APP_ID}.metainfo.xml|line:<id>${APP_ID}</id>"
+  "share/metainfo/${APP_ID}.metainfo.xml|line:<launchable type=\"desktop-id\">${APP_ID}.desktop</launchable>"
+  "share/metainfo/${APP_ID}.metainfo.xml|line:<binary>tesserin</binary>"
+  "share/icons/hicolor/scalable/apps/tesserin.svg|line:<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
   "share/icons/hicolor/16x16/apps/tesserin.png|16"
   "share/icons/hicolor/24x24/apps/tesserin.png|24"
   "share/icons/hicolor/32x32/apps/tesserin.png|32"
@@ -40,11 +46,19 @@ foreach(entry IN LISTS expected)
     if(NOT status EQUAL 0 OR NOT out STREQUAL "tesserin ${VERSION}\n")
       string(APPEND faults "  ${path}: --version gave '${out}' (status ${status})\n")
     endif()
-  elseif(want MATCHES "^text:(.*)$")
-    set(first_line "${CMAKE_MATCH_1}")
-    file(STRINGS ${file} lines LIMIT_COUNT 1)
-    if(NOT lines STREQUAL first_line)
-      string(APPEND faults "  ${path}: begins '${lines}', not '${first_line}'\n")
+  elseif(want MATCHES "^line:(.*)$")
+    set(line "${CMAKE_MATCH_1}")
+    file(STRINGS ${file} lines)
+    set(found FALSE)
+    foreach(held IN LISTS lines)
+      string(STRIP "${held}" held)
+      if(held STREQUAL line)
+        set(found TRUE)
+        break()
+      endif()
+    endforeach()
+    if(NOT found)
+      string(APPEND faults "  ${path}: no line '${line}'\n")
     endif()
   else()
     # Signature, then the IHDR chunk: width and height, 4 bytes each, big-endian.
