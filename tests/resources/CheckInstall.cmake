@@ -1,7 +1,9 @@
-# Installs the build under a DESTDIR and another prefix than the configured
-# one, and checks each file the installation must hold: the program runs and
-# tells its version, each PNG icon is a PNG of its folder's size.
-set(prefix /opt/tesserin-check)
+# Installs the build under a DESTDIR with the prefix given at install time,
+# and checks each file the installation must hold: the program runs and tells
+# its version, each PNG icon is a PNG of its folder's size. Then AppStream
+# checks the installed tree as a whole: the metainfo with the desktop entry
+# it launches.
+set(prefix /usr)
 set(root ${STAGE}${prefix})
 file(REMOVE_RECURSE ${STAGE})
 execute_process(
@@ -77,5 +79,11 @@ endforeach()
 
 if(faults)
   message(FATAL_ERROR "the installation under ${root} is wrong:\n${faults}")
+endif()
+
+execute_process(COMMAND ${APPSTREAMCLI} validate-tree --no-net --strict ${STAGE}
+  RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the installed tree does not validate:\n${log}")
 endif()
 file(REMOVE_RECURSE ${STAGE})
