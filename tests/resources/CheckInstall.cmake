@@ -4,6 +4,11 @@
 # checks the installed tree as a whole: the metainfo with the desktop entry
 # it launches.
 set(prefix /usr)
+foreach(needed BUILD_DIR STAGE APP_ID VERSION APPSTREAMCLI)
+  if(NOT ${needed})
+    message(FATAL_ERROR "${needed} not given")
+  endif()
+endforeach()
 set(root ${STAGE}${prefix})
 file(REMOVE_RECURSE ${STAGE})
 execute_process(
