@@ -371,8 +371,8 @@ const ProfileFile* CurrentProfile() {
 
 std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName,
                                const std::string& fileName, const char* xdgConfigHome,
-                               const char* home) {
-    if (!exeDir.empty()) {
+                               const char* home, bool installed) {
+    if (!exeDir.empty() && !installed) {
         std::string dir = StripTrailingSlashes(exeDir);
         if (IsWritableDir(dir))
             return Join(dir, fileName);
@@ -382,6 +382,8 @@ std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fol
         configHome = StripTrailingSlashes(xdgConfigHome);
     else if (IsAbsolute(home))
         configHome = StripTrailingSlashes(std::string(home)) + "/.config";
+    else if (installed)
+        return {};
     else if (!exeDir.empty())
         return Join(StripTrailingSlashes(exeDir), fileName);  // nowhere better: reads give defaults
     else
@@ -391,22 +393,16 @@ std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fol
     return Join(dir, fileName);
 }
 
-std::string SettingsFilePath(const std::string& folderName, const std::string& fileName) {
-    std::string exeDir;
-    char buffer[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n > 0) {
-        std::string exe(buffer, static_cast<size_t>(n));
-        size_t slash = exe.rfind('/');
-        if (slash != std::string::npos)
-            exeDir = exe.substr(0, slash + 1);
-    }
+std::string SettingsFilePath(const std::string& folderName, const std::string& fileName,
+                             const InstallLayout& layout) {
+    std::string exeDir = ExecutableDir();
+    const bool installed = !exeDir.empty() && ThisInstalledPrefix(layout).has_value();
     const char* home = std::getenv("HOME");
     if (!IsAbsolute(home)) {
         if (const passwd* pw = ::getpwuid(::getuid()))
             home = pw->pw_dir;
     }
-    return ChooseSettingsPath(exeDir, folderName, fileName, std::getenv("XDG_CONFIG_HOME"), home);
+    return ChooseSettingsPath(exeDir, folderName, fileName, std::getenv("XDG_CONFIG_HOME"), home, installed);
 }
 
 bool ProfileFile::CanHoldValue(const std::string& value) { return !HasLineBreakOrNul(value); }

@@ -11,6 +11,7 @@
 #include "framework/UrlOpener.h"
 #include "resources/Resource.h"
 #include "shell/AppIcon.h"
+#include "shell/Installation.h"
 
 int CAboutDlg::linkId_ = 0;
 std::string CAboutDlg::label_;
@@ -106,10 +107,13 @@ std::string ChooseReadme(const std::string& programDir, const ReadmePlaces& plac
 
 std::string ReadmeUrl() {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    auto canonical = [&ec](const std::string& path) { return fs::weakly_canonical(path, ec).string(); };
-    const std::string programDir = canonical(fs::read_symlink("/proc/self/exe", ec).parent_path().string());
-    const ReadmePlaces places{canonical(TESSERIN_INSTALL_BINDIR), TESSERIN_README_INSTALLED, TESSERIN_README_SOURCE};
+    // An installed program, under whatever prefix, reads the README installed
+    // with it; elsewhere (the build tree) the project's own, else the copy
+    // installed where this build was configured to go.
+    const std::string programDir = platform::ExecutableDir();
+    const std::optional<std::string> prefix = platform::ThisInstalledPrefix(Installation());
+    const ReadmePlaces places{prefix ? programDir : std::string(),
+                              InstalledReadme(prefix.value_or(Installation().prefix)), TESSERIN_README_SOURCE};
     const std::string path = ChooseReadme(programDir, places, [](const std::string& candidate) {
         std::error_code missing;
         return fs::is_regular_file(candidate, missing);

@@ -9,6 +9,7 @@
 #include "resources/Resource.h"
 #include "shell/AboutDlg.h"
 #include "shell/AppIcon.h"
+#include "shell/Installation.h"
 #include "shell/MainFrame.h"
 #include "shell/StartupTiming.h"
 
@@ -39,8 +40,11 @@ bool CtesserinApp::InitInstance() {
         return false;
 
     QApplication::setWindowIcon(shell::AppIcon());
+    // Lets a Wayland desktop match the window to the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSERIN_APP_ID));
     SetProfileName(settingsPath_.empty()
-                       ? platform::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName)
+                       ? platform::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
+                                                    shell::Installation())
                        : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
 

@@ -445,6 +445,9 @@ TEST(CurrentProfile, IsNullUntilSetAndKeepsItsAddress) {
     EXPECT_EQ(platform::CurrentProfile(), nullptr);
 }
 
+// An installation this test program is no part of.
+const platform::InstallLayout kNotHere{"/usr/local", "bin", "share/applications/tesserin-test.desktop"};
+
 TEST_F(ProfileTest, SettingsLiveBesideAWritableExecutable) {
     EXPECT_EQ(platform::ChooseSettingsPath(dir, "tesserin", "tesserin.ini", "/xdg", "/home/u"), dir + "/tesserin.ini");
     EXPECT_EQ(platform::ChooseSettingsPath(dir + "/", "tesserin", "tesserin.ini", nullptr, nullptr),
@@ -456,7 +459,7 @@ TEST_F(ProfileTest, SettingsLiveBesideAWritableExecutable) {
     ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     ASSERT_GT(n, 0);
     fs::path exe(std::string(self, static_cast<size_t>(n)));
-    std::string chosen = platform::SettingsFilePath("tesserin", "tesserin.ini");
+    std::string chosen = platform::SettingsFilePath("tesserin", "tesserin.ini", kNotHere);
     if (::access(exe.parent_path().c_str(), W_OK) == 0)
         EXPECT_EQ(chosen, (exe.parent_path() / "tesserin.ini").string());
     else
@@ -514,6 +517,30 @@ TEST_F(ProfileTest, ConfigFolderThatCannotBeMadeStillGivesAPath) {
     EXPECT_FALSE(profile.WriteProfileInt("Settings", "left", 1));
     // Nothing usable at all: the executable's folder, where writes fail and reads give defaults.
     EXPECT_EQ(platform::ChooseSettingsPath("/proc/", "tesserin", "tesserin.ini", nullptr, nullptr), "/proc/tesserin.ini");
+}
+
+TEST_F(ProfileTest, AnInstalledProgramNeverKeepsSettingsInItsOwnFolder) {
+    // dir is writable, as /usr/bin is for root: installed, it is passed over.
+    const std::string xdg = dir + "/xdg";
+    const std::string home = dir + "/home";
+    struct Case {
+        const char* xdgConfigHome;
+        const char* home;
+        std::string expected;
+    };
+    for (const Case& c : {Case{xdg.c_str(), home.c_str(), xdg + "/tesserin/tesserin.ini"},
+                          Case{nullptr, home.c_str(), home + "/.config/tesserin/tesserin.ini"},
+                          Case{"relative", home.c_str(), home + "/.config/tesserin/tesserin.ini"},
+                          Case{nullptr, nullptr, ""},
+                          Case{"", "relative", ""}}) {
+        EXPECT_EQ(platform::ChooseSettingsPath(dir, "tesserin", "tesserin.ini", c.xdgConfigHome, c.home, true),
+                  c.expected);
+    }
+    EXPECT_FALSE(fs::exists(dir + "/tesserin.ini"));
+    // Nothing kept: reads give defaults, writes are refused.
+    ProfileFile nowhere("");
+    EXPECT_EQ(nowhere.GetProfileInt("Settings", "left", 200), 200);
+    EXPECT_FALSE(nowhere.WriteProfileInt("Settings", "left", 1));
 }
 
 }  // namespace
