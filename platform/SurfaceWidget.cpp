@@ -140,11 +140,12 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const double ratio = UsableRatio(devicePixelRatioF());
-    if (surface_->devicePixelRatio() == ratio &&
-        surface_->size() == QSize(int(DeviceEdge(width(), ratio)), int(DeviceEdge(height(), ratio)))) {
+    const double ratio = surface_->devicePixelRatio();
+    if (ratio != UsableRatio(devicePixelRatioF())) {
+        FollowScreenRatio();
         return;
     }
+    if (surface_->size() == QSize(int(DeviceEdge(width(), ratio)), int(DeviceEdge(height(), ratio)))) return;
     NewSurface();
     update();
 }
