@@ -1,0 +1,125 @@
+// A surface widget on a screen of the density QT_SCALE_FACTOR names (the
+// test runs once per density): the surface holds the device pixels, and what
+// the screen shows is the surface pixel for pixel, after a paint and after
+// an animation frame alike, with no seam or stale pixel at fractional edges.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QWindow>
+#include <cstdlib>
+#include <string>
+
+#include "platform/GuiApplication.h"
+#include "platform/Sleep.h"
+#include "platform/SurfaceWidget.h"
+
+namespace {
+
+using platform::Rgb;
+
+class StripesWidget : public platform::SurfaceWidget {
+public:
+    Rgb colour{20, 20, 20};
+
+protected:
+    // One-logical-pixel stripes: every logical edge shows on the screen.
+    void OnDraw(platform::DeviceContext& dc) override {
+        for (int x = 0; x < width(); ++x) {
+            const Rgb c = x % 2 ? colour : Rgb{250, 250, 250};
+            dc.FillRect(x, 0, x + 1, height(), c);
+        }
+    }
+};
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// What the window system has been given for the window, in device pixels,
+// as big as the surface. Taken from the whole screen: the off-screen
+// platform crops a single window's grab to its logical size, and places the
+// window on its screen at its logical position.
+QImage OnScreen(QWidget& w, QSize device) {
+    const QImage screen = w.screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    return screen.copy(QRect(w.windowHandle()->geometry().topLeft(), device));
+}
+
+// The first device pixel where the screen and the surface differ, or "".
+std::string Difference(QWidget& w, const QImage& surface) {
+    const QImage screen = OnScreen(w, surface.size());
+    if (screen.size() != surface.size()) {
+        return "screen " + std::to_string(screen.width()) + " x " + std::to_string(screen.height()) + ", surface " +
+               std::to_string(surface.width()) + " x " + std::to_string(surface.height());
+    }
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (screen.pixel(x, y) != surface.pixel(x, y)) return "at " + std::to_string(x) + ", " + std::to_string(y);
+    return "";
+}
+
+// The density asked for, and the device size of a 101 x 61 window there,
+// worked out by hand (151.5 and 91.5 round up).
+struct Expected {
+    const char* factor;
+    double ratio;
+    QSize device;
+};
+constexpr Expected kExpected[] = {
+    {"1", 1.0, {101, 61}},
+    {"1.5", 1.5, {152, 92}},
+    {"2", 2.0, {202, 122}},
+};
+
+TEST(SurfaceWidgetDensity, SurfaceHoldsDevicePixelsAndTheScreenShowsThemOneToOne) {
+    const char* factor = std::getenv("QT_SCALE_FACTOR");
+    const Expected* expected = nullptr;
+    for (const Expected& e : kExpected)
+        if (factor && std::string(factor) == e.factor) expected = &e;
+    ASSERT_NE(expected, nullptr) << "QT_SCALE_FACTOR must be 1, 1.5 or 2";
+
+    platform::EnsureGuiApplication();
+    StripesWidget widget;
+    widget.resize(101, 61);
+    widget.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (!(widget.windowHandle() && widget.windowHandle()->isExposed()) && timer.elapsed() < 5000)
+        QApplication::processEvents();
+    Settle();
+
+    ASSERT_EQ(widget.devicePixelRatioF(), expected->ratio);
+    EXPECT_EQ(widget.DevicePixelRatio(), expected->ratio);
+    EXPECT_EQ(widget.Surface().size(), expected->device);
+    EXPECT_EQ(Difference(widget, widget.Surface()), "") << "first paint";
+
+    // A repaint of an area with odd logical edges.
+    widget.colour = Rgb{200, 30, 30};
+    widget.InvalidateRect(3, 5, 8, 9, false);
+    Settle();
+    EXPECT_EQ(Difference(widget, widget.Surface()), "") << "partial repaint";
+    const QImage& surface = widget.Surface();
+    const double r = expected->ratio;
+    // Logical (3, 5) .. (8, 9) took the new colour in its odd columns, all of
+    // its device pixels; logical column 9 kept the old one.
+    EXPECT_EQ(surface.pixel(int(std::floor(3 * r + 0.5)), int(std::floor(5 * r + 0.5))), qRgb(200, 30, 30));
+    EXPECT_EQ(surface.pixel(int(std::floor(8 * r + 0.5)) - 1, int(std::floor(9 * r + 0.5)) - 1),
+              qRgb(200, 30, 30));
+    EXPECT_EQ(surface.pixel(int(std::floor(9 * r + 0.5)), int(std::floor(6 * r + 0.5))), qRgb(20, 20, 20));
+
+    // An animation frame drawn through a context is on the screen, whole,
+    // when the sleep comes.
+    std::string atSleep = "no sleep";
+    platform::SetSleepHook([&](int) { atSleep = Difference(widget, widget.Surface()); });
+    {
+        auto dc = widget.GetDC();
+        dc->FillRect(10, 11, 17, 14, Rgb{0, 0, 255});
+        platform::Sleep(1);
+    }
+    platform::SetSleepHook({});
+    EXPECT_EQ(atSleep, "") << "animation frame";
+}
+
+}  // namespace
