@@ -2,6 +2,9 @@
 // test runs once per density): the surface holds the device pixels, and what
 // the screen shows is the surface pixel for pixel, after a paint and after
 // an animation frame alike, with no seam or stale pixel at fractional edges.
+// Run on two screens of different densities (Qt's off-screen platform with a
+// configuration file), a window moved between them gets a surface of the new
+// density.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +26,7 @@ using platform::Rgb;
 class StripesWidget : public platform::SurfaceWidget {
 public:
     Rgb colour{20, 20, 20};
+    int ratioChanges = 0;
 
 protected:
     // One-logical-pixel stripes: every logical edge shows on the screen.
@@ -32,7 +36,16 @@ protected:
             dc.FillRect(x, 0, x + 1, height(), c);
         }
     }
+    void OnDevicePixelRatioChange() override { ++ratioChanges; }
 };
+
+void ShowAndWait(QWidget& widget) {
+    widget.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (!(widget.windowHandle() && widget.windowHandle()->isExposed()) && timer.elapsed() < 5000)
+        QApplication::processEvents();
+}
 
 void Settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -83,11 +96,7 @@ TEST(SurfaceWidgetDensity, SurfaceHoldsDevicePixelsAndTheScreenShowsThemOneToOne
     platform::EnsureGuiApplication();
     StripesWidget widget;
     widget.resize(101, 61);
-    widget.show();
-    QElapsedTimer timer;
-    timer.start();
-    while (!(widget.windowHandle() && widget.windowHandle()->isExposed()) && timer.elapsed() < 5000)
-        QApplication::processEvents();
+    ShowAndWait(widget);
     Settle();
 
     ASSERT_EQ(widget.devicePixelRatioF(), expected->ratio);
@@ -120,6 +129,38 @@ TEST(SurfaceWidgetDensity, SurfaceHoldsDevicePixelsAndTheScreenShowsThemOneToOne
     }
     platform::SetSleepHook({});
     EXPECT_EQ(atSleep, "") << "animation frame";
+}
+
+TEST(SurfaceWidgetDensity, AWindowMovedToADenserScreenGetsADenserSurface) {
+    platform::EnsureGuiApplication();
+    QScreen* plain = nullptr;
+    QScreen* dense = nullptr;
+    for (QScreen* screen : QGuiApplication::screens())
+        (screen->devicePixelRatio() == 2.0 ? dense : plain) = screen;
+    ASSERT_TRUE(plain && dense) << "configured with a screen of density 1 and one of 2";
+    ASSERT_EQ(plain->devicePixelRatio(), 1.0);
+
+    StripesWidget widget;
+    widget.move(plain->geometry().topLeft() + QPoint(10, 10));
+    widget.resize(101, 61);
+    ShowAndWait(widget);
+    Settle();
+    widget.windowHandle()->setScreen(plain);
+    Settle();
+    ASSERT_EQ(widget.Surface().size(), QSize(101, 61));
+    const int changes = widget.ratioChanges;
+
+    widget.colour = Rgb{200, 30, 30};
+    widget.windowHandle()->setScreen(dense);
+    widget.move(dense->geometry().topLeft() + QPoint(10, 10));
+    Settle();
+    EXPECT_EQ(widget.DevicePixelRatio(), 2.0);
+    EXPECT_EQ(widget.Surface().size(), QSize(202, 122));
+    EXPECT_EQ(widget.ratioChanges, changes + 1);
+    // Drawn anew at the new density: logical column 1 is device columns 2, 3.
+    EXPECT_EQ(widget.Surface().pixel(1, 0), qRgb(250, 250, 250));
+    EXPECT_EQ(widget.Surface().pixel(2, 121), qRgb(200, 30, 30));
+    EXPECT_EQ(widget.Surface().pixel(3, 60), qRgb(200, 30, 30));
 }
 
 }  // namespace
