@@ -218,11 +218,19 @@ void PainterContext::Copy(const QRect& r, const PixelBlock& source, const std::v
                           const std::vector<int>& row) {
     uchar* bits = surface_->bits();
     const qsizetype stride = surface_->bytesPerLine();
+    // Maps only ever step forward, so these ends mean one source pixel per
+    // device pixel, the usual case of a picture prepared for the device.
+    const bool oneToOne = column.front() >= 0 && column.back() - column.front() == int(column.size()) - 1;
     for (int dy = r.top(); dy <= r.bottom(); ++dy) {
         const int py = row[std::size_t(dy - r.top())];  // picture row, y downward
         if (py < 0) continue;
         const std::uint8_t* src = source.bits + (source.height - 1 - py) * std::int64_t(source.stride);
         auto* out = reinterpret_cast<QRgb*>(bits + dy * stride);
+        if (oneToOne) {
+            const std::uint8_t* p = src + std::int64_t(column.front()) * 3;
+            for (int dx = r.left(); dx <= r.right(); ++dx, p += 3) out[dx] = qRgb(p[2], p[1], p[0]);
+            continue;
+        }
         for (int dx = r.left(); dx <= r.right(); ++dx) {
             const int px = column[std::size_t(dx - r.left())];
             if (px < 0) continue;
