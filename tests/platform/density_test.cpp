@@ -156,28 +156,6 @@ TEST(DensityDrawing, TextIsRasterisedAtTheDeviceResolution) {
     EXPECT_GE(mixed, 20);
 }
 
-TEST(DensityDrawing, ChangesAreReportedInLogicalPixelsCoveringThem) {
-    struct Case {
-        double ratio;
-        QRect fill;      // logical
-        QRect reported;  // hand-worked: the owners of the device pixels, one more round at 1.5
-    };
-    const std::vector<Case> cases = {
-        {1.0, QRect(3, 4, 2, 1), QRect(3, 4, 2, 1)},
-        {2.0, QRect(3, 4, 2, 1), QRect(3, 4, 2, 1)},
-        {1.5, QRect(3, 4, 2, 1), QRect(2, 3, 4, 3)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.ratio);
-        auto image = std::make_shared<QImage>(30, 30, QImage::Format_RGB32);
-        image->setDevicePixelRatio(c.ratio);
-        QRect seen;
-        platform::PainterContext dc(image, [&](const QRect& r) { seen |= r; });
-        dc.FillRect(c.fill.left(), c.fill.top(), c.fill.right() + 1, c.fill.bottom() + 1, kRed);
-        EXPECT_EQ(seen, c.reported);
-    }
-}
-
 TEST(DensityDrawing, SurfaceRefusesRatiosItCannotHold) {
     for (double ratio : {0.0, -1.0, 9.0, std::nan("")}) {
         EXPECT_THROW(platform::Surface(4, 4, kWhite, ratio), std::invalid_argument) << ratio;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
 
@@ -21,9 +20,9 @@ TEST(ToolBarIcon, EachWholeDensityGetsTheStripPixelsAsSquares) {
         const QIcon icon = toolbar::ButtonIcon(strip, index);
         for (int ratio : {1, 2, 3}) {
             SCOPED_TRACE(testing::Message() << "button " << index << " at " << ratio << "x");
-            const QPixmap pixmap = icon.pixmap(QSize(toolbar::kButtonWidth, toolbar::kButtonHeight), ratio);
-            EXPECT_EQ(pixmap.devicePixelRatio(), ratio);
-            const QImage image = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage image = icon.pixmap(QSize(toolbar::kButtonWidth, toolbar::kButtonHeight), ratio)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
             ASSERT_EQ(image.size(), QSize(16 * ratio, 15 * ratio));
             int wrong = 0;
             for (int y = 0; y < image.height(); ++y)
