@@ -59,12 +59,24 @@ void BoardCell::DrawShadowText(platform::DeviceContext& dc, platform::Rgb colour
     dc.TextOut(x_, y_, text);
 }
 
+void BoardCell::DrawPiece(platform::DeviceContext& dc, Rect destination, Rect piece) const {
+    if (sourceRatio == 1.0) {
+        ImageRenderer().draw(*source, dc, Point(destination.left, destination.top), piece, false);
+        return;
+    }
+    // The piece's own pixels in the finer picture, edges mapped as the
+    // surface maps the destination's, so they meet pixel for pixel.
+    auto edge = [this](int v) { return static_cast<int>(platform::DeviceEdge(v, sourceRatio)); };
+    ImageRenderer().draw_stretched(*source, dc, destination,
+                                   Rect(edge(piece.left), edge(piece.top), edge(piece.right), edge(piece.bottom)), false);
+}
+
 void BoardCell::Draw(platform::DeviceContext& dc, bool solved) const {
     dc.SelectFont(font);
     const int w = width;
     const int h = height;
     if (solved && source) {
-        ImageRenderer().draw(*source, dc, Point(x, y), Rect(sourceX, sourceY, sourceX + w, sourceY + h), false);
+        DrawPiece(dc, Rect(x, y, x + w, y + h), Rect(sourceX, sourceY, sourceX + w, sourceY + h));
         return;
     }
     if (!solved && !visible) {
@@ -75,8 +87,8 @@ void BoardCell::Draw(platform::DeviceContext& dc, bool solved) const {
     if (source) {
         // The frame's interior: the piece without its first column and row
         // and its last two.
-        ImageRenderer().draw(*source, dc, Point(x + 1, y + 1),
-                             Rect(sourceX + 1, sourceY + 1, sourceX + w - 2, sourceY + h - 2), false);
+        DrawPiece(dc, Rect(x + 1, y + 1, x + w - 2, y + h - 2),
+                  Rect(sourceX + 1, sourceY + 1, sourceX + w - 2, sourceY + h - 2));
         return;
     }
     const std::string text = NumberText();

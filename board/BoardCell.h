@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "image/Geometry.h"
 #include "platform/DeviceContext.h"
 
 class Image;
@@ -65,5 +66,12 @@ public:
     const Image* source = nullptr;
     int sourceX = 0;
     int sourceY = 0;
+    // Pixels of source per logical pixel (sourceX and sourceY are logical):
+    // above 1 the picture was prepared for a high-density screen.
+    double sourceRatio = 1.0;
     platform::Font font;
+
+private:
+    // Copies piece (logical pixels of the picture) onto destination.
+    void DrawPiece(platform::DeviceContext& dc, Rect destination, Rect piece) const;
 };

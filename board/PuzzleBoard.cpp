@@ -99,11 +99,34 @@ void PuzzleBoard::PreparePicture() {
         // copy of a large picture.
         if (!out.empty() && out.front().get() != picture) *picture = std::move(*out.front());
     }
-    ResizeFilter resize(Size(width, height), true, true, Color(255, 255, 255), 1);
+    const double ratio = WantedRatio();
+    const Size target(static_cast<int>(platform::DeviceEdge(width, ratio)),
+                      static_cast<int>(platform::DeviceEdge(height, ratio)));
+    ResizeFilter resize(target, true, true, Color(255, 255, 255), 1);
     ImageList in{picture};
     ImageResults out;
     resize.execute(in.begin(), in.end(), out);
-    if (!out.empty() && out.front().get() != &boardImage) boardImage = std::move(*out.front());
+    if (!out.empty() && out.front().get() != &boardImage) {
+        boardImage = std::move(*out.front());
+        boardImageRatio = ratio;
+    }
+}
+
+double PuzzleBoard::WantedRatio() const {
+    const double ratio = view ? view->DevicePixelRatio() : 1.0;
+    // Below 1 the logical size is detail enough; above 4 the picture would
+    // grow past any screen's need (16 times the pixels already).
+    if (!(ratio > 1.0)) return 1.0;
+    return std::min(ratio, 4.0);
+}
+
+void PuzzleBoard::MatchDeviceRatio() {
+    if (!picture || picturePending_ || !HasPieceSize() || WantedRatio() == boardImageRatio) return;
+    PreparePicture();
+    for (const auto& row : cells) {
+        for (const auto& cell : row) SetPiece(*cell, cell->pieceNumber);
+    }
+    InvalidateArea(left, top, width, height);
 }
 
 void PuzzleBoard::SetPiece(BoardCell& cell, int piece) {
@@ -112,6 +135,7 @@ void PuzzleBoard::SetPiece(BoardCell& cell, int piece) {
     cell.source = &boardImage;
     cell.sourceX = piece % columns * PieceWidth();
     cell.sourceY = piece / columns * PieceHeight();
+    cell.sourceRatio = boardImageRatio;
 }
 
 void PuzzleBoard::Draw(platform::DeviceContext& dc) {

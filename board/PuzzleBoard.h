@@ -40,6 +40,11 @@ public:
     // keeps its previous picture.
     void SetPicture(Image* image);
 
+    // The view's screen changed its density: the picture is prepared again
+    // at the new resolution. The arrangement and the solved state stay; when
+    // preparing throws, the picture in use stays (drawn less sharp).
+    void MatchDeviceRatio();
+
     // Every cell, row by row. Draws nothing while a piece would be smaller
     // than one pixel.
     void Draw(platform::DeviceContext& dc);
@@ -74,7 +79,10 @@ public:
     int columns = 4;
     int rows = 4;
     Image* picture = nullptr;  // not owned
-    Image boardImage;          // picture scaled to width x height
+    Image boardImage;          // picture scaled to width x height, times boardImageRatio
+    // Pixels of boardImage per logical pixel: the view's device pixel ratio
+    // when the picture was prepared, so pieces are sharp on its screen.
+    double boardImageRatio = 1.0;
     std::vector<std::vector<std::unique_ptr<BoardCell>>> cells;  // [row][column]
     platform::Rgb backgroundBrush = board::kBackground;
     platform::NamedLock lock{board::kLockName};
@@ -94,6 +102,8 @@ protected:
 
 private:
     bool HasPieceSize() const { return PieceWidth() >= 1 && PieceHeight() >= 1; }
+    // The resolution to prepare the picture at.
+    double WantedRatio() const;
     // Raises the picture to 24 bits if needed and scales it into boardImage.
     void PreparePicture();
     // Gives the cell a piece, and with a picture the place of that piece in

@@ -91,3 +91,8 @@ void CtesserinView::OnSize(int, int) {
     if (initialized)
         relayout();
 }
+
+void CtesserinView::OnDevicePixelRatioChanged() {
+    if (PuzzleBoard* board = Board(); board && board->view == this)
+        board->MatchDeviceRatio();
+}

@@ -22,6 +22,7 @@ public:
     void OnMouseMove(unsigned flags, Point point) override;
     void OnLButtonUp(unsigned flags, Point point) override;
     void OnSize(int cx, int cy) override;
+    void OnDevicePixelRatioChanged() override;
 
     // The board square from the view's window size; rebuilds the board.
     void relayout();

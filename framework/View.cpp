@@ -105,6 +105,13 @@ protected:
         });
     }
 
+    void OnDevicePixelRatioChange() override {
+        RunGuarded([&] {
+            if (view_)
+                view_->OnDevicePixelRatioChanged();
+        });
+    }
+
 private:
     // A mouse handler that fails leaves its gesture half done: a capture it
     // took would outlive it, since nothing may ever release it.
@@ -180,6 +187,7 @@ void View::OnRButtonUp(unsigned, Point) {}
 void View::OnMouseMove(unsigned, Point) {}
 void View::OnKeyDown(int) {}
 void View::OnSize(int, int) {}
+void View::OnDevicePixelRatioChanged() {}
 
 void View::SetCapture() {
     if (!impl_->widget)
@@ -233,6 +241,11 @@ std::unique_ptr<platform::DeviceContext> View::GetDC() {
         return widget->GetDC();
     // No window (yet or any more): drawing goes nowhere.
     return platform::Surface(0, 0, platform::Rgb{}).Context();
+}
+
+double View::DevicePixelRatio() const {
+    ViewWidget* widget = impl_->widget;
+    return widget ? widget->DevicePixelRatio() : 1.0;
 }
 
 }  // namespace framework

@@ -51,6 +51,9 @@ public:
     virtual void OnMouseMove(unsigned flags, Point point);
     virtual void OnKeyDown(int key);
     virtual void OnSize(int cx, int cy);
+    // The window moved to a screen of another pixel density; the whole view
+    // is repainted anyway.
+    virtual void OnDevicePixelRatioChanged();
 
     // While captured, every mouse message goes to this view, wherever the
     // pointer is. One view at a time holds the capture.
@@ -72,6 +75,7 @@ public:
     // Window
     void InvalidateRect(int left, int top, int right, int bottom, bool erase) override;
     std::unique_ptr<platform::DeviceContext> GetDC() override;
+    double DevicePixelRatio() const override;
 
 private:
     friend class Document;

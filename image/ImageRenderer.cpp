@@ -21,6 +21,20 @@ void ImageRenderer::draw(const Image& image, platform::DeviceContext& dc, Point 
               source.top);
 }
 
+void ImageRenderer::draw_stretched(const Image& image, platform::DeviceContext& dc, Rect destination, Rect source,
+                                   bool realize) {
+    if (!image.is_created())
+        throw exec_error(messages::kExecError);
+    if (image.bit_count() != 24)
+        throw Image::not_support();
+    if (realize)
+        realize_palette(image, dc);
+    const platform::PixelBlock block{image.bitmap(), image.width(), image.height(), image.stride()};
+    dc.StretchBlt(destination.left, destination.top, destination.right - destination.left,
+                  destination.bottom - destination.top, block, source.left, source.top, source.right - source.left,
+                  source.bottom - source.top);
+}
+
 void ImageRenderer::draw_all(const Image& image, platform::DeviceContext& dc, Point point, bool realize) {
     draw(image, dc, point, Rect(0, 0, image.width(), image.height()), realize);
 }

@@ -21,6 +21,12 @@ public:
     // Image::not_support. Pixels outside the image are not drawn.
     virtual void draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source,
                       bool realize_palette);
+    // Copies source (picture pixels) onto destination (the context's logical
+    // pixels), the nearest picture pixel on every device pixel: a picture
+    // prepared at the screen's ratio lands on it pixel for pixel. Fails as
+    // draw does.
+    virtual void draw_stretched(const Image& image, platform::DeviceContext& dc, Rect destination, Rect source,
+                                bool realize_palette);
     // The whole image.
     virtual void draw_all(const Image& image, platform::DeviceContext& dc, Point point, bool realize_palette);
     // Realises the image's palette in dc; a 24-bit image has none.

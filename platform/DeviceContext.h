@@ -2,6 +2,7 @@
 // The drawing seam. The game and the image library draw only through these
 // plain C++ types; the Qt implementation lives in this folder's .cpp files.
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,6 +37,15 @@ struct Font {
     std::string face;
     bool operator==(const Font&) const = default;
 };
+
+// Where the edge before logical pixel v lies on a device with ratio device
+// pixels per logical pixel. Every drawing maps its edges this one way, so
+// areas that share an edge share it on the device too: no seams, no overlap,
+// whole device pixels at fractional ratios.
+inline std::int64_t DeviceEdge(std::int64_t v, double ratio) {
+    if (ratio == 1.0) return v;
+    return static_cast<std::int64_t>(std::floor(static_cast<double>(v) * ratio + 0.5));
+}
 
 enum class BkMode { Transparent = 1, Opaque = 2 };
 
@@ -77,6 +87,14 @@ public:
     // Copies w x h pixels whose top-left source pixel is (sx, sy) in picture
     // coordinates (y downward) to (x, y). Pixels outside the source are skipped.
     virtual void BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) = 0;
+
+    // Copies the sw x sh source pixels at (sx, sy) onto the w x h area at
+    // (x, y), taking the nearest source pixel for every device pixel. A
+    // source of the area's device size lands pixel for pixel: a picture
+    // prepared at device resolution stays sharp. Pixels outside the source
+    // are skipped.
+    virtual void StretchBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy, int sw,
+                            int sh) = 0;
 
     // Selects and realises a palette of entries for later indexed drawing.
     // A true-colour surface has no palette, so by default this does nothing.

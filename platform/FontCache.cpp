@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <mutex>
 #include <unordered_map>
@@ -115,18 +116,26 @@ std::shared_ptr<ResolvedFont> Resolve(const Font& request) {
     return resolved;
 }
 
-std::shared_ptr<const TextMask> MakeMask(const ResolvedFont& f, const QString& text) {
-    // Room for glyphs that overhang their advance or the cell.
-    const QRect ink = f.metrics.boundingRect(text);
-    const QRect box = ink.united(QRect(0, -f.ascent, f.metrics.horizontalAdvance(text), f.ascent + f.descent))
+std::shared_ptr<const TextMask> MakeMask(const ResolvedFont& f, const QString& text, double ratio) {
+    // Room for glyphs that overhang their advance or the cell; the box is
+    // taken from the character cell's top-left corner.
+    const QRect ink = f.metrics.boundingRect(text).translated(0, f.ascent);
+    const QRect box = ink.united(QRect(0, 0, f.metrics.horizontalAdvance(text), f.ascent + f.descent))
                           .adjusted(-2, -2, 2, 2);
-    QImage canvas(box.size(), QImage::Format_ARGB32_Premultiplied);
+    // The same box on the device, whole pixels around it.
+    const int deviceLeft = int(std::floor(box.left() * ratio));
+    const int deviceTop = int(std::floor(box.top() * ratio));
+    const int deviceRight = int(std::ceil((box.right() + 1) * ratio));
+    const int deviceBottom = int(std::ceil((box.bottom() + 1) * ratio));
+    QImage canvas(deviceRight - deviceLeft, deviceBottom - deviceTop, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::TextAntialiasing, f.antialiased);
     painter.setFont(f.font);
     painter.setPen(Qt::white);
-    painter.drawText(-box.left(), -box.top(), text);
+    painter.translate(-deviceLeft, -deviceTop);
+    if (ratio != 1.0) painter.scale(ratio, ratio);
+    painter.drawText(0, f.ascent, text);
     painter.end();
     QImage coverage = canvas.convertToFormat(QImage::Format_Alpha8);
 
@@ -144,19 +153,24 @@ std::shared_ptr<const TextMask> MakeMask(const ResolvedFont& f, const QString& t
     auto mask = std::make_shared<TextMask>();
     if (right >= 0) {
         mask->coverage = coverage.copy(left, top, right - left + 1, bottom - top + 1);
-        mask->offset = QPoint(box.left() + left, box.top() + f.ascent + top);
+        mask->offset = QPoint(deviceLeft + left, deviceTop + top);
     }
     return mask;
 }
 
 }  // namespace
 
-std::shared_ptr<const TextMask> ResolvedFont::Mask(const QString& text) const {
+std::size_t ResolvedFont::MaskKeyHash::operator()(const MaskKey& k) const {
+    return qHash(k.text) * 31u ^ std::hash<double>{}(k.ratio);
+}
+
+std::shared_ptr<const TextMask> ResolvedFont::Mask(const QString& text, double ratio) const {
     std::lock_guard guard(masksMutex_);
-    if (auto it = masks_.find(text); it != masks_.end()) return it->second;
+    MaskKey key{text, ratio};
+    if (auto it = masks_.find(key); it != masks_.end()) return it->second;
     if (masks_.size() >= kMaxMasks) masks_.clear();  // drawers keep their own copies
-    auto mask = MakeMask(*this, text);
-    masks_.emplace(text, mask);
+    auto mask = MakeMask(*this, text, ratio);
+    masks_.emplace(std::move(key), mask);
     return mask;
 }
 

@@ -14,10 +14,11 @@
 
 namespace platform {
 
-// The coverage of a text's glyphs, 0 to 255 per pixel, trimmed to its ink.
+// The coverage of a text's glyphs, 0 to 255 per device pixel, trimmed to its
+// ink.
 struct TextMask {
     QImage coverage;  // Format_Alpha8; null when the text leaves no ink
-    QPoint offset;    // of its top-left pixel from the character cell's top-left
+    QPoint offset;    // of its top-left pixel from the character cell's top-left, in device pixels
 };
 
 struct ResolvedFont {
@@ -32,13 +33,23 @@ struct ResolvedFont {
 
     // Large glyphs are rasterised as paths on every draw, which is far too
     // slow for an animation frame; a text's coverage is made once and kept.
-    std::shared_ptr<const TextMask> Mask(const QString& text) const;
+    // ratio is device pixels per logical pixel: the glyphs are rasterised at
+    // the device's resolution, not enlarged afterwards.
+    std::shared_ptr<const TextMask> Mask(const QString& text, double ratio = 1.0) const;
     // The horizontal advance, kept too: shaping a text costs microseconds.
     int Advance(const QString& text) const;
 
 private:
     mutable std::mutex masksMutex_;
-    mutable std::unordered_map<QString, std::shared_ptr<const TextMask>> masks_;
+    struct MaskKey {
+        QString text;
+        double ratio;
+        bool operator==(const MaskKey&) const = default;
+    };
+    struct MaskKeyHash {
+        std::size_t operator()(const MaskKey& k) const;
+    };
+    mutable std::unordered_map<MaskKey, std::shared_ptr<const TextMask>, MaskKeyHash> masks_;
     mutable std::unordered_map<QString, int> advances_;
 };
 

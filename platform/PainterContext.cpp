@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTransform>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/FontCache.h"
 
@@ -27,11 +28,23 @@ inline int Blend(int over, int under, int a) {
 
 int Clamp(std::int64_t v, int lo, int hi) { return int(std::clamp<std::int64_t>(v, lo, hi)); }
 
+// The logical pixel whose device pixels hold device pixel d.
+std::int64_t LogicalOf(std::int64_t d, double ratio) {
+    auto u = static_cast<std::int64_t>(std::floor(static_cast<double>(d) / ratio));
+    while (DeviceEdge(u + 1, ratio) <= d) ++u;
+    while (DeviceEdge(u, ratio) > d) --u;
+    return u;
+}
+
 }  // namespace
 
 PainterContext::PainterContext(std::shared_ptr<QImage> surface, TouchObserver observer)
     : surface_(std::move(surface)), observer_(std::move(observer)) {
-    if (surface_ && !surface_->isNull()) drawable_.push_back(surface_->rect());
+    if (surface_ && !surface_->isNull()) {
+        drawable_.push_back(surface_->rect());
+        const double ratio = surface_->devicePixelRatio();
+        if (std::isfinite(ratio) && ratio > 0) ratio_ = ratio;
+    }
     SelectFont(Font{});
 }
 
@@ -41,8 +54,29 @@ PainterContext::~PainterContext() {
 
 void PainterContext::SetClip(const QRegion& clip) {
     clipped_ = true;
-    clip_ = surface_ && !surface_->isNull() ? clip.intersected(surface_->rect()) : QRegion();
-    drawable_.assign(clip_.begin(), clip_.end());
+    drawable_.clear();
+    if (!surface_ || surface_->isNull()) {
+        clip_ = QRegion();
+        return;
+    }
+    clip_ = clip;
+    if (ratio_ == 1.0) {
+        clip_ = clip.intersected(surface_->rect());
+        drawable_.assign(clip_.begin(), clip_.end());
+        return;
+    }
+    // The device pixels of the clip's logical pixels, edges mapped as every
+    // drawing maps them.
+    QRegion device;
+    for (const QRect& r : clip) {
+        const std::int64_t l = Device(r.left()), t = Device(r.top());
+        const std::int64_t rr = Device(std::int64_t(r.right()) + 1), b = Device(std::int64_t(r.bottom()) + 1);
+        const QRect bounds = surface_->rect();
+        const int cl = Clamp(l, bounds.left(), bounds.right() + 1), cr = Clamp(rr, bounds.left(), bounds.right() + 1);
+        const int ct = Clamp(t, bounds.top(), bounds.bottom() + 1), cb = Clamp(b, bounds.top(), bounds.bottom() + 1);
+        if (cl < cr && ct < cb) device += QRect(cl, ct, cr - cl, cb - ct);
+    }
+    drawable_.assign(device.begin(), device.end());
 }
 
 void PainterContext::SetReleaseHandler(std::function<void()> handler) { onRelease_ = std::move(handler); }
@@ -62,12 +96,23 @@ void PainterContext::ForEachDrawable(std::int64_t left, std::int64_t top, std::i
 }
 
 void PainterContext::Touched(const QRect& r) {
-    if (observer_ && !r.isEmpty()) observer_(r);
+    if (!observer_ || r.isEmpty()) return;
+    if (ratio_ == 1.0) {
+        observer_(r);
+        return;
+    }
+    // Every logical pixel that owns one of the device pixels, and one more
+    // around it at fractional ratios: the window system rounds the logical
+    // area it shows its own way.
+    const int grow = ratio_ == std::floor(ratio_) ? 0 : 1;
+    const std::int64_t l = LogicalOf(r.left(), ratio_) - grow, t = LogicalOf(r.top(), ratio_) - grow;
+    const std::int64_t rr = LogicalOf(r.right(), ratio_) + 1 + grow, b = LogicalOf(r.bottom(), ratio_) + 1 + grow;
+    observer_(QRect(int(l), int(t), int(rr - l), int(b - t)));
 }
 
 void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Rgb colour) {
     const QRgb pixel = ToQRgb(colour);
-    ForEachDrawable(left, top, right, bottom, [&](const QRect& r) {
+    ForEachDrawable(Device(left), Device(top), Device(right), Device(bottom), [&](const QRect& r) {
         uchar* bits = surface_->bits();
         const qsizetype stride = surface_->bytesPerLine();
         for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -113,10 +158,10 @@ void PainterContext::TextOut(int x, int y, std::string_view text) {
     if (bkMode_ == BkMode::Opaque) {
         Fill(x, y, std::int64_t(x) + advance, std::int64_t(y) + cell, kOpaqueBackground);
     }
-    const auto mask = font_->Mask(qtext);
+    const auto mask = font_->Mask(qtext, ratio_);
     if (mask->coverage.isNull()) return;
-    const std::int64_t left = std::int64_t(x) + mask->offset.x();
-    const std::int64_t top = std::int64_t(y) + mask->offset.y();
+    const std::int64_t left = Device(x) + mask->offset.x();
+    const std::int64_t top = Device(y) + mask->offset.y();
     const int red = textColour_.red, green = textColour_.green, blue = textColour_.blue;
     const QRgb colour = ToQRgb(textColour_);
     ForEachDrawable(left, top, left + mask->coverage.width(), top + mask->coverage.height(), [&](const QRect& r) {
@@ -159,38 +204,109 @@ void PainterContext::TurnedTextOut(int x, int y, const QString& text, int advanc
     painter.end();
 
     if (observer_) {
+        // Logical pixels already: the painter scaled to the device itself.
         const QRect ink = font_->metrics.boundingRect(text).translated(0, font_->ascent);
+        const QSize logicalSize(int(std::ceil(surface_->width() / ratio_)), int(std::ceil(surface_->height() / ratio_)));
         QRect box = turn.mapRect(ink.united(QRect(0, 0, advance, cell)).adjusted(-2, -2, 2, 2))
-                        .intersected(surface_->rect());
+                        .intersected(QRect(QPoint(0, 0), logicalSize));
         if (clipped_) box = clip_.intersected(box).boundingRect();
-        Touched(box);
+        if (!box.isEmpty()) observer_(box);
     }
 }
 
-void PainterContext::BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) {
-    if (source.bits == nullptr || source.width <= 0 || source.height <= 0 ||
-        source.stride < std::int64_t(source.width) * 3 || w <= 0 || h <= 0) {
-        return;
+void PainterContext::Copy(const QRect& r, const PixelBlock& source, const std::vector<int>& column,
+                          const std::vector<int>& row) {
+    uchar* bits = surface_->bits();
+    const qsizetype stride = surface_->bytesPerLine();
+    // Maps only ever step forward, so these ends mean one source pixel per
+    // device pixel, the usual case of a picture prepared for the device.
+    const bool oneToOne = column.front() >= 0 && column.back() - column.front() == int(column.size()) - 1;
+    for (int dy = r.top(); dy <= r.bottom(); ++dy) {
+        const int py = row[std::size_t(dy - r.top())];  // picture row, y downward
+        if (py < 0) continue;
+        const std::uint8_t* src = source.bits + (source.height - 1 - py) * std::int64_t(source.stride);
+        auto* out = reinterpret_cast<QRgb*>(bits + dy * stride);
+        if (oneToOne) {
+            const std::uint8_t* p = src + std::int64_t(column.front()) * 3;
+            for (int dx = r.left(); dx <= r.right(); ++dx, p += 3) out[dx] = qRgb(p[2], p[1], p[0]);
+            continue;
+        }
+        for (int dx = r.left(); dx <= r.right(); ++dx) {
+            const int px = column[std::size_t(dx - r.left())];
+            if (px < 0) continue;
+            const std::uint8_t* p = src + std::int64_t(px) * 3;
+            out[dx] = qRgb(p[2], p[1], p[0]);
+        }
     }
+    Touched(r);
+}
+
+namespace {
+bool Usable(const PixelBlock& source) {
+    return source.bits != nullptr && source.width > 0 && source.height > 0 &&
+           source.stride >= std::int64_t(source.width) * 3;
+}
+}  // namespace
+
+void PainterContext::BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) {
+    if (!Usable(source) || w <= 0 || h <= 0) return;
     // Only source pixels that exist are copied.
     std::int64_t left = x, top = y, right = std::int64_t(x) + w, bottom = std::int64_t(y) + h;
     left = std::max(left, std::int64_t(x) - sx);
     top = std::max(top, std::int64_t(y) - sy);
     right = std::min(right, std::int64_t(x) - sx + source.width);
     bottom = std::min(bottom, std::int64_t(y) - sy + source.height);
-    ForEachDrawable(left, top, right, bottom, [&](const QRect& r) {
-        uchar* bits = surface_->bits();
-        const qsizetype stride = surface_->bytesPerLine();
-        for (int dy = r.top(); dy <= r.bottom(); ++dy) {
-            const std::int64_t py = std::int64_t(dy) - y + sy;  // picture row, y downward
-            const std::uint8_t* src = source.bits + (source.height - 1 - py) * std::int64_t(source.stride) +
-                                      (std::int64_t(r.left()) - x + sx) * 3;
-            auto* row = reinterpret_cast<QRgb*>(bits + dy * stride);
-            for (int dx = r.left(); dx <= r.right(); ++dx, src += 3) {
-                row[dx] = qRgb(src[2], src[1], src[0]);
+    if (ratio_ == 1.0) {
+        ForEachDrawable(left, top, right, bottom, [&](const QRect& r) {
+            uchar* bits = surface_->bits();
+            const qsizetype stride = surface_->bytesPerLine();
+            for (int dy = r.top(); dy <= r.bottom(); ++dy) {
+                const std::int64_t py = std::int64_t(dy) - y + sy;  // picture row, y downward
+                const std::uint8_t* src = source.bits + (source.height - 1 - py) * std::int64_t(source.stride) +
+                                          (std::int64_t(r.left()) - x + sx) * 3;
+                auto* row = reinterpret_cast<QRgb*>(bits + dy * stride);
+                for (int dx = r.left(); dx <= r.right(); ++dx, src += 3) {
+                    row[dx] = qRgb(src[2], src[1], src[0]);
+                }
             }
-        }
-        Touched(r);
+            Touched(r);
+        });
+        return;
+    }
+    // Each picture pixel covers the device pixels of its logical pixel.
+    std::vector<int> column, row;
+    ForEachDrawable(Device(left), Device(top), Device(right), Device(bottom), [&](const QRect& r) {
+        column.resize(std::size_t(r.width()));
+        row.resize(std::size_t(r.height()));
+        for (int i = 0; i < r.width(); ++i) column[std::size_t(i)] = int(LogicalOf(r.left() + i, ratio_) - x + sx);
+        for (int j = 0; j < r.height(); ++j) row[std::size_t(j)] = int(LogicalOf(r.top() + j, ratio_) - y + sy);
+        Copy(r, source, column, row);
+    });
+}
+
+void PainterContext::StretchBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy, int sw,
+                                int sh) {
+    if (!Usable(source) || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+    const std::int64_t left = Device(x), top = Device(y);
+    const std::int64_t right = Device(std::int64_t(x) + w), bottom = Device(std::int64_t(y) + h);
+    const std::int64_t dw = right - left, dh = bottom - top;
+    if (dw <= 0 || dh <= 0) return;
+    // The source pixel under the device pixel's centre, when there is one.
+    auto nearest = [](std::int64_t i, std::int64_t size, std::int64_t start, std::int64_t count, int limit) {
+        const std::int64_t p =
+            count == size ? start + i
+                          : start + std::int64_t(std::floor((double(i) + 0.5) * double(count) / double(size)));
+        return p >= 0 && p < limit ? int(p) : -1;
+    };
+    std::vector<int> column, row;
+    ForEachDrawable(left, top, right, bottom, [&](const QRect& r) {
+        column.resize(std::size_t(r.width()));
+        row.resize(std::size_t(r.height()));
+        for (int i = 0; i < r.width(); ++i)
+            column[std::size_t(i)] = nearest(r.left() + i - left, dw, sx, sw, source.width);
+        for (int j = 0; j < r.height(); ++j)
+            row[std::size_t(j)] = nearest(r.top() + j - top, dh, sy, sh, source.height);
+        Copy(r, source, column, row);
     });
 }
 

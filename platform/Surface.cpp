@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 #include "platform/GuiApplication.h"
@@ -14,12 +15,19 @@ struct Surface::Impl {
     std::shared_ptr<QImage> image;
 };
 
-Surface::Surface(int width, int height, Rgb fill) : impl_(std::make_unique<Impl>()) {
+Surface::Surface(int width, int height, Rgb fill, double ratio) : impl_(std::make_unique<Impl>()) {
+    if (!(ratio > 0 && ratio <= 8)) throw std::invalid_argument("surface ratio out of range: " + std::to_string(ratio));
     // Text drawing needs the application; making it here spares every caller.
     EnsureGuiApplication();
-    width = std::max(width, 0);
-    height = std::max(height, 0);
+    const std::int64_t deviceWidth = DeviceEdge(std::max(width, 0), ratio);
+    const std::int64_t deviceHeight = DeviceEdge(std::max(height, 0), ratio);
+    if (deviceWidth > std::numeric_limits<int>::max() || deviceHeight > std::numeric_limits<int>::max()) {
+        throw std::length_error("surface too large: " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    width = int(deviceWidth);
+    height = int(deviceHeight);
     impl_->image = std::make_shared<QImage>(width, height, QImage::Format_RGB32);
+    impl_->image->setDevicePixelRatio(ratio);
     if (width > 0 && height > 0 && impl_->image->isNull()) {
         throw std::length_error("surface too large: " + std::to_string(width) + " x " + std::to_string(height));
     }
@@ -33,6 +41,8 @@ Surface& Surface::operator=(Surface&&) noexcept = default;
 int Surface::Width() const { return impl_ ? impl_->image->width() : 0; }
 
 int Surface::Height() const { return impl_ ? impl_->image->height() : 0; }
+
+double Surface::Ratio() const { return impl_ ? impl_->image->devicePixelRatio() : 1.0; }
 
 Rgb Surface::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) {

@@ -13,16 +13,21 @@ namespace platform {
 class Surface {
 public:
     // Sizes below zero are taken as zero; a size too large to allocate throws
-    // std::length_error.
-    Surface(int width, int height, Rgb fill);
+    // std::length_error. width and height are logical pixels; the picture
+    // holds ratio device pixels for each (a ratio that is not a positive
+    // number, or above 8, throws std::invalid_argument), as a window on a
+    // high-density screen does.
+    Surface(int width, int height, Rgb fill, double ratio = 1.0);
     ~Surface();
     Surface(Surface&&) noexcept;
     Surface& operator=(Surface&&) noexcept;
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
+    // The picture's size and pixels in device pixels.
     int Width() const;
     int Height() const;
+    double Ratio() const;
     // Throws std::out_of_range outside the picture.
     Rgb Pixel(int x, int y) const;
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/PainterContext.h"
@@ -12,6 +13,21 @@
 
 namespace platform {
 namespace {
+
+// A ratio the surface can be made at: the screen's, within reason.
+double UsableRatio(double ratio) { return std::isfinite(ratio) && ratio > 0 ? std::clamp(ratio, 0.25, 8.0) : 1.0; }
+
+// The device pixels that show the logical rectangle r, with a device pixel
+// more on every side at fractional ratios, where the window system may round
+// the area it shows outwards; never beyond the surface.
+QRect DeviceRect(const QRect& r, const QImage& surface) {
+    const double ratio = surface.devicePixelRatio();
+    const int grow = ratio == std::floor(ratio) ? 0 : 1;
+    const auto l = DeviceEdge(r.left(), ratio) - grow, t = DeviceEdge(r.top(), ratio) - grow;
+    const auto rr = DeviceEdge(std::int64_t(r.right()) + 1, ratio) + grow;
+    const auto b = DeviceEdge(std::int64_t(r.bottom()) + 1, ratio) + grow;
+    return QRect(int(l), int(t), int(rr - l), int(b - t)).intersected(surface.rect());
+}
 
 std::vector<SurfaceWidget*>& LiveWidgets() {
     static std::vector<SurfaceWidget*> widgets;
@@ -35,7 +51,10 @@ SurfaceWidget::~SurfaceWidget() {
 }
 
 void SurfaceWidget::NewSurface() {
-    surface_ = std::make_shared<QImage>(size(), QImage::Format_RGB32);
+    const double ratio = UsableRatio(devicePixelRatioF());
+    const QSize device(int(DeviceEdge(width(), ratio)), int(DeviceEdge(height(), ratio)));
+    surface_ = std::make_shared<QImage>(device, QImage::Format_RGB32);
+    surface_->setDevicePixelRatio(ratio);
     surface_->fill(qRgb(background_.red, background_.green, background_.blue));
     invalid_ = erase_ = QRegion(rect());
     unshown_ = QRect();
@@ -110,15 +129,48 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
         }
     }
     QPainter painter(this);
-    for (const QRect& r : exposed) painter.drawImage(r.topLeft(), *surface_, r);
+    const double ratio = surface_->devicePixelRatio();
+    for (const QRect& r : exposed) {
+        // Device pixels of the surface onto the same device pixels.
+        const QRect source = DeviceRect(r, *surface_);
+        if (!source.isEmpty()) painter.drawImage(QPointF(source.topLeft()) / ratio, *surface_, QRectF(source));
+    }
     if ((QRegion(unshown_) - exposed).isEmpty()) unshown_ = QRect();
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (surface_->size() == size()) return;
+    const double ratio = surface_->devicePixelRatio();
+    if (ratio != UsableRatio(devicePixelRatioF())) {
+        FollowScreenRatio();
+        return;
+    }
+    if (surface_->size() == QSize(int(DeviceEdge(width(), ratio)), int(DeviceEdge(height(), ratio)))) return;
     NewSurface();
     update();
+}
+
+bool SurfaceWidget::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+        case QEvent::ScreenChangeInternal:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        case QEvent::DevicePixelRatioChange:
+#endif
+        case QEvent::Show:
+            FollowScreenRatio();
+            break;
+        default:
+            break;
+    }
+    return handled;
+}
+
+void SurfaceWidget::FollowScreenRatio() {
+    if (surface_->devicePixelRatio() == UsableRatio(devicePixelRatioF())) return;
+    NewSurface();
+    update();
+    OnDevicePixelRatioChange();
 }
 
 }  // namespace platform

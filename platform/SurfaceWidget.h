@@ -5,6 +5,10 @@
 // Invalidated areas are drawn into it by OnDraw when the event loop paints;
 // contexts from GetDC draw into it at once, and what they drew is put on the
 // screen before every platform::Sleep, so each animation frame is seen.
+//
+// The surface holds device pixels: on a screen of ratio 2 a 300 x 200 window
+// has a 600 x 400 surface, drawn on in logical pixels by the contexts, so
+// text, frames and prepared pictures land at the screen's own resolution.
 
 #include <QImage>
 #include <QRect>
@@ -25,6 +29,8 @@ public:
 
     void InvalidateRect(int left, int top, int right, int bottom, bool erase) override;
     std::unique_ptr<DeviceContext> GetDC() override;
+    // The surface's ratio, which follows the screen the window is on.
+    double DevicePixelRatio() const override { return surface_->devicePixelRatio(); }
 
     // The colour OnEraseBackground fills with; white unless set.
     void SetBackground(Rgb colour);
@@ -42,12 +48,18 @@ protected:
     virtual void OnEraseBackground(DeviceContext& dc, int left, int top, int right, int bottom);
     // Draws the window's content; dc is clipped to the area being repainted.
     virtual void OnDraw(DeviceContext& dc);
+    // The window went to a screen of another ratio; the new surface is
+    // already invalid as a whole.
+    virtual void OnDevicePixelRatioChange() {}
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void NewSurface();
+    // A new surface when the screen's ratio is no longer the surface's.
+    void FollowScreenRatio();
 
     std::shared_ptr<QImage> surface_;
     QRegion invalid_;  // to be drawn by OnDraw

@@ -19,6 +19,10 @@ public:
     // reaches the screen before the next platform::Sleep; destroying the
     // context releases it.
     virtual std::unique_ptr<DeviceContext> GetDC() = 0;
+
+    // Device pixels per logical pixel of what the window shows: 2 on a
+    // double-density screen. Pictures prepared at this resolution stay sharp.
+    virtual double DevicePixelRatio() const { return 1.0; }
 };
 
 }  // namespace platform

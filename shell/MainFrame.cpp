@@ -111,7 +111,7 @@ bool CMainFrame::CreateToolBar() {
         QAction* action = Action(button.id);
         if (!action)
             return false;
-        action->setIcon(QIcon(QPixmap::fromImage(toolbar::ButtonImage(strip, button.image))));
+        action->setIcon(toolbar::ButtonIcon(strip, button.image));
         m_wndToolBar->addAction(action);
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);

@@ -1,5 +1,6 @@
 #include "shell/ToolBarStrip.h"
 
+#include <QPixmap>
 #include <array>
 #include <string_view>
 
@@ -83,6 +84,18 @@ QImage DrawStrip() {
 
 QImage ButtonImage(const QImage& strip, int index) {
     return strip.copy(index * kButtonWidth, 0, kButtonWidth, kButtonHeight);
+}
+
+QIcon ButtonIcon(const QImage& strip, int index) {
+    const QImage button = ButtonImage(strip, index);
+    QIcon icon;
+    for (int ratio = 1; ratio <= kMaxIconRatio; ++ratio) {
+        QPixmap pixmap = QPixmap::fromImage(
+            button.scaled(button.size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        pixmap.setDevicePixelRatio(ratio);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 }  // namespace toolbar

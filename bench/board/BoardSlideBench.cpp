@@ -3,13 +3,16 @@
 // platform, so showing each frame is counted too; a second case draws on a
 // bare raster surface for comparison. A 10 x 10 board of a photo does the
 // same with picture pieces, and the relayout of that board (scaling a
-// 6000 x 4000 photo to the board) is timed on its own.
+// 6000 x 4000 photo to the board) is timed on its own. The bare-surface
+// cases and the relayout run again at twice the density, where a frame draws
+// four times the pixels and the picture is prepared at four times the size.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "board/BoardLayout.h"
@@ -40,9 +43,10 @@ private:
 // A window that is only a raster surface: no screen behind it.
 class SurfaceWindow : public platform::Window {
 public:
-    SurfaceWindow() : surface_(640, 480, board::kBackground) {}
+    explicit SurfaceWindow(double ratio = 1.0) : surface_(640, 480, board::kBackground, ratio) {}
     void InvalidateRect(int, int, int, int, bool) override {}
     std::unique_ptr<platform::DeviceContext> GetDC() override { return surface_.Context(); }
+    double DevicePixelRatio() const override { return surface_.Ratio(); }
 
 private:
     platform::Surface surface_;
@@ -122,17 +126,21 @@ void BM_PictureSlideOnWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_PictureSlideOnWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
 
-// One relayout of a 450 x 450 board showing a 6000 x 4000 photo.
+// One relayout of a 450 x 450 board showing a 6000 x 4000 photo, at the
+// density of state.range(0) device pixels per logical pixel.
 void BM_RebuildWithPhoto(benchmark::State& state) {
     platform::EnsureGuiApplication();
     Image photo = Photo(6000, 4000);
     PuzzleBoard board;
+    SurfaceWindow window(double(state.range(0)));
+    board.view = &window;
     board::ApplyLayout(board, board::LayoutForWindow(480, 480));
     board.SetPicture(&photo);
     for (auto _ : state) board.Rebuild(true, true);
-    std::printf("rebuild of a %d x %d board from a 6000 x 4000 photo\n", board.width, board.height);
+    std::printf("rebuild of a %d x %d board from a 6000 x 4000 photo at %gx: a %d x %d picture\n", board.width,
+                board.height, board.boardImageRatio, board.boardImage.width(), board.boardImage.height());
 }
-BENCHMARK(BM_RebuildWithPhoto)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_RebuildWithPhoto)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 void BM_SlideOnWindow(benchmark::State& state) { SlideOnWindow(state, false); }
 BENCHMARK(BM_SlideOnWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
@@ -142,15 +150,29 @@ BENCHMARK(BM_SlideOnWindow)->Unit(benchmark::kMillisecond)->Iterations(200);
 void BM_SlideOnWindowWithSleep(benchmark::State& state) { SlideOnWindow(state, true); }
 BENCHMARK(BM_SlideOnWindowWithSleep)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// On a bare surface of state.range(0) device pixels per logical pixel; with
+// state.range(1) the 10 x 10 photo board instead of the numbers.
 void BM_SlideOnSurface(benchmark::State& state) {
     platform::EnsureGuiApplication();
+    Image photo = Photo(1200, 800);
     PuzzleBoard board;
-    SurfaceWindow window;
+    SurfaceWindow window(double(state.range(0)));
     board.view = &window;
+    const bool picture = state.range(1) != 0;
+    if (picture) board.columns = board.rows = 10;
     board::ApplyLayout(board, board::LayoutForWindow(640, 480));
-    SlideBackAndForth(state, board, "surface");
+    if (picture) board.SetPicture(&photo);
+    const std::string label = std::string(picture ? "10 x 10 picture, " : "") + "surface at " +
+                              std::to_string(state.range(0)) + "x";
+    SlideBackAndForth(state, board, label.c_str());
 }
-BENCHMARK(BM_SlideOnSurface)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_SlideOnSurface)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200);
 
 }  // namespace
 

@@ -64,6 +64,7 @@ public:
         return {8 * int(text.size()), font_.height};
     }
     void BitBlt(int, int, int, int, const platform::PixelBlock&, int, int) override {}
+    void StretchBlt(int, int, int, int, const platform::PixelBlock&, int, int, int, int) override {}
 
 private:
     Raster& raster_;

@@ -1,0 +1,188 @@
+// The real program on a screen of twice the density (QT_SCALE_FACTOR=2): the
+// window keeps its logical placement, and numbers and picture pieces show
+// detail of single device pixels, which a 1x drawing enlarged cannot have.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QImage>
+#include <QString>
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "tests/e2e/XSession.h"
+
+using namespace std::chrono_literals;
+using namespace e2e;
+
+namespace {
+
+constexpr int kRatio = 2;
+constexpr Pixel kBackground{46, 70, 161};
+constexpr Pixel kTileFace{30, 30, 230};
+// Stripe colours of the test picture: near no frame, face or background.
+constexpr Pixel kStripeA{220, 40, 40};
+constexpr Pixel kStripeB{40, 220, 40};
+
+// The program started while this lives runs at twice the density.
+class DoubleDensity {
+public:
+    DoubleDensity() { setenv("QT_SCALE_FACTOR", "2", 1); }
+    ~DoubleDensity() { unsetenv("QT_SCALE_FACTOR"); }
+    DoubleDensity(const DoubleDensity&) = delete;
+    DoubleDensity& operator=(const DoubleDensity&) = delete;
+};
+
+std::string Executable() {
+    const char* path = std::getenv("TESSERIN_EXE");
+    return path ? path : "";
+}
+
+// The board's first cell in device pixels of the window, from the view's
+// band (found on screen) and the layout rule in logical pixels.
+struct FirstCell {
+    int x = 0;       // device pixels, window coordinates
+    int y = 0;
+    int piece = 0;   // logical pixels
+    int side = 0;    // logical pixels
+};
+
+std::optional<FirstCell> FindFirstCell(const WindowImage& image, int windowWidth, int windowHeight) {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < windowHeight; ++y) {
+        const bool background = image.At(4, y) == kBackground;
+        if (background && top < 0)
+            top = y;
+        if (!background && top >= 0) {
+            bottom = y;
+            break;
+        }
+    }
+    if (top < 0 || bottom < 0 || top % kRatio != 0)
+        return std::nullopt;
+    const int width = windowWidth / kRatio, height = (bottom - top) / kRatio;
+    const int side = width > height ? height - 30 : width - 30;
+    if (side < 8)
+        return std::nullopt;
+    return FirstCell{(width - side) / 2 * kRatio, top + 10 * kRatio, side / 4, side};
+}
+
+// Aligned 2 x 2 blocks of device pixels inside [x, x + w) x [y, y + h) that
+// are not one colour: an enlarged 1x drawing has none.
+int MixedBlocks(const WindowImage& image, int x, int y, int w, int h) {
+    int mixed = 0;
+    for (int by = y - y % 2; by + 1 < y + h; by += 2) {
+        for (int bx = x - x % 2; bx + 1 < x + w; bx += 2) {
+            const auto p = image.At(bx, by);
+            if (p != image.At(bx + 1, by) || p != image.At(bx, by + 1) || p != image.At(bx + 1, by + 1))
+                ++mixed;
+        }
+    }
+    return mixed;
+}
+
+class DoubleDensityEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (Executable().empty())
+            GTEST_SKIP() << "TESSERIN_EXE is not set";
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+    }
+
+    // Waits until the window shows what ready accepts; the last image seen.
+    std::optional<WindowImage> WaitForImage(unsigned long window, const std::function<bool(const WindowImage&)>& ready) {
+        std::optional<WindowImage> image;
+        WaitFor([&] { return (image = GrabWindow(window)) && ready(*image); }, 30s);
+        return image;
+    }
+
+    void ExitThroughFileMenu(Program& program, unsigned long window) {
+        ASSERT_TRUE(ClickAt(window, 10 * kRatio, 5 * kRatio));
+        auto popup = program.FindPopup(window, 20s);
+        ASSERT_TRUE(popup) << "the File menu did not open";
+        auto geometry = WindowGeometry(*popup);
+        ASSERT_TRUE(geometry);
+        ASSERT_TRUE(ClickAt(*popup, geometry->width / 2, geometry->height - 7 * kRatio));
+        int status = -1;
+        ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+};
+
+TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDeviceResolution) {
+    DoubleDensity density;
+    Program program(Executable());
+    const std::string placement = "[Settings]\nleft=100\ntop=50\nwidth=300\nheight=400\n";
+    program.WriteSettings(placement);
+    program.Start();
+    auto window = program.FindMainWindow(60s);
+    ASSERT_TRUE(window) << "no main window appeared";
+
+    // The stored placement is logical: twice as many pixels on the server.
+    ASSERT_TRUE(WaitFor([&] {
+        auto g = WindowGeometry(*window);
+        return g && g->x == 200 && g->y == 100 && g->width == 600 && g->height == 800;
+    }, 20s)) << "window not at (200, 100) 600 x 800 device pixels";
+
+    // The numbers board: tile 1's number has edges finer than a logical pixel.
+    std::optional<FirstCell> cell;
+    auto numbers = WaitForImage(*window, [&](const WindowImage& image) {
+        cell = FindFirstCell(image, 600, 800);
+        return cell && image.At(cell->x + 3 * kRatio, cell->y + 3 * kRatio) == kTileFace;
+    });
+    ASSERT_TRUE(numbers && cell) << "no board drawn";
+    const int interior = (cell->piece - 3) * kRatio;
+    const int mixed = MixedBlocks(*numbers, cell->x + kRatio, cell->y + kRatio, interior, interior);
+    if (mixed < 8)
+        SaveWindow(*window, program.Folder() + "/../tesserin-e2e-hidpi-numbers.png");
+    EXPECT_GE(mixed, 8) << "the number looks like a 1x drawing enlarged";
+
+    ExitThroughFileMenu(program, *window);
+    const std::string settings = program.ReadSettings();
+    EXPECT_EQ(IniValue(settings, "Settings", "width"), "300") << settings;
+    EXPECT_EQ(IniValue(settings, "Settings", "height"), "400");
+
+    // A picture of stripes two pixels wide, exactly the board's device size.
+    // Scaling samples between pixel centres, so on the board every device
+    // column is a stripe or the blend of two: single device pixels of detail,
+    // which a picture prepared at 1x and enlarged cannot show.
+    const int size = cell->side * kRatio;
+    QImage stripes(size, size, QImage::Format_RGB32);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            stripes.setPixel(x, y, x / 2 % 2 ? qRgb(kStripeB.red, kStripeB.green, kStripeB.blue)
+                                             : qRgb(kStripeA.red, kStripeA.green, kStripeA.blue));
+    const std::string path = program.Folder() + "/stripes.png";
+    ASSERT_TRUE(stripes.save(QString::fromStdString(path), "PNG"));
+    program.WriteSettings(placement);
+    program.Start({path});
+    window = program.FindMainWindow(60s);
+    ASSERT_TRUE(window) << "no main window appeared";
+
+    // Along a row inside the first piece, both stripes show, and no two
+    // device columns of one logical column are alike.
+    const int row = cell->y + cell->piece * kRatio / 2;
+    auto alternating = [&](const WindowImage& image) {
+        bool a = false, b = false;
+        for (int x = cell->x + 4 * kRatio; x < cell->x + (cell->piece - 4) * kRatio; x += 2) {
+            const auto left = image.At(x, row), right = image.At(x + 1, row);
+            if (!left || left == right)
+                return false;
+            a = a || left == kStripeA || right == kStripeA;
+            b = b || left == kStripeB || right == kStripeB;
+        }
+        return a && b;
+    };
+    auto picture = WaitForImage(*window, alternating);
+    const bool sharp = picture && alternating(*picture);
+    if (!sharp)
+        SaveWindow(*window, program.Folder() + "/../tesserin-e2e-hidpi-picture.png");
+    EXPECT_TRUE(sharp) << "the stripes did not reach the screen at device resolution";
+    ExitThroughFileMenu(program, *window);
+}
+
+}  // namespace
