@@ -388,13 +388,16 @@ int JpegReader::read_strip(JSAMPROW* rows, int wanted) {
     return got;
 }
 
-void JpegReader::make_strip(int rows) {
+int JpegReader::make_strip(int rows, JSAMPROW* pointers) {
     const jpeg_decompress_struct& cinfo = context_->cinfo;
+    // No taller than the picture: a wide picture of few rows needs no more.
+    rows = std::min(rows, static_cast<int>(cinfo.output_height));
     strip_row_bytes_ = static_cast<std::size_t>(cinfo.output_width) * static_cast<std::size_t>(channels_);
-    // The padding lets the last pixel be read as one 4-byte word.
     const std::size_t bytes = strip_row_bytes_ * static_cast<std::size_t>(rows) + kStripPadding;
     strip_.reset(new std::uint8_t[bytes]);
     std::memset(strip_.get() + bytes - kStripPadding, 0, kStripPadding);
+    for (int i = 0; i < rows; ++i) pointers[i] = strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(i);
+    return rows;
 }
 
 void JpegReader::read_along() {
@@ -407,14 +410,13 @@ void JpegReader::read_along() {
     auto image_row = [&](int y) { return image.scanline(upside_down ? h - 1 - y : y); };
     // Rows that need no change are decoded straight into the image.
     const bool direct = !cmyk_ && !mirrored;
-    if (!direct) make_strip(kAlongRows);
+    JSAMPROW strip[kAlongRows];
+    const int strip_rows = direct ? kAlongRows : make_strip(kAlongRows, strip);
     JSAMPROW rows[kAlongRows];
     while (cinfo.output_scanline < cinfo.output_height) {
         const auto first = static_cast<int>(cinfo.output_scanline);
-        const int count = std::min(kAlongRows, h - first);
-        for (int i = 0; i < count; ++i) {
-            rows[i] = direct ? image_row(first + i) : strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(i);
-        }
+        const int count = std::min(strip_rows, h - first);
+        for (int i = 0; i < count; ++i) rows[i] = direct ? image_row(first + i) : strip[i];
         const int got = read_strip(rows, count);
         if (direct) continue;
         for (int i = 0; i < got; ++i) {
@@ -439,18 +441,17 @@ void JpegReader::read_turned() {
     // decoded row y is image column y (5 and 8) or h - 1 - y.
     const bool columns_reversed = orientation_ == 7 || orientation_ == 8;
     const bool rows_reversed = orientation_ == 6 || orientation_ == 7;
-    // Offsets, not stepped pointers: a step past the last row may fall
-    // outside the pixel memory.
+    // Pointers are only formed for rows that exist: a step past the last
+    // one may fall outside the pixel memory.
     std::uint8_t* const first_row = image.scanline(columns_reversed ? w - 1 : 0);
     const std::ptrdiff_t row_step = columns_reversed ? image.stride() : -static_cast<std::ptrdiff_t>(image.stride());
     const std::ptrdiff_t pixel = channels_ == 1 ? 1 : 3;
-    make_strip(kStripRows);
     JSAMPROW rows[kStripRows];
-    for (int i = 0; i < kStripRows; ++i) rows[i] = strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(i);
+    const int strip_rows = make_strip(kStripRows, rows);
     const auto strip_step = static_cast<std::ptrdiff_t>(strip_row_bytes_);
     while (cinfo.output_scanline < cinfo.output_height) {
         const auto first = static_cast<int>(cinfo.output_scanline);
-        const int got = read_strip(rows, kStripRows);
+        const int got = read_strip(rows, strip_rows);
         if (cmyk_) {
             for (int i = 0; i < got; ++i) inks_to_colours(rows[i], w, rows[i]);
         }
@@ -471,12 +472,11 @@ void JpegReader::read_turned() {
 
 void JpegReader::read_per_pixel() {
     jpeg_decompress_struct& cinfo = context_->cinfo;
-    make_strip(kAlongRows);
     JSAMPROW rows[kAlongRows];
-    for (int i = 0; i < kAlongRows; ++i) rows[i] = strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(i);
+    const int strip_rows = make_strip(kAlongRows, rows);
     while (cinfo.output_scanline < cinfo.output_height) {
         const auto first = static_cast<int>(cinfo.output_scanline);
-        write_strip(first, read_strip(rows, kAlongRows));
+        write_strip(first, read_strip(rows, strip_rows));
     }
     strip_.reset();
 }

@@ -55,7 +55,9 @@ private:
     void read_per_pixel();
     // Decodes up to `wanted` rows into rows[]; gives how many.
     int read_strip(std::uint8_t** rows, int wanted);
-    void make_strip(int rows);
+    // Makes a strip of up to `rows` decoded rows and points pointers[] at
+    // them; gives how many.
+    int make_strip(int rows, std::uint8_t** pointers);
     // Where the decoded pixel (x, y) goes in the turned picture.
     Point turned(int x, int y) const;
     void write_strip(int first_row, int rows);
