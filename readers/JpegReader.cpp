@@ -184,25 +184,26 @@ inline void fetch_ahead(std::uint8_t* run, std::ptrdiff_t bytes) {
 }
 
 // Turns a strip of `rows` decoded rows, from_step bytes apart, into image
-// rows: decoded column x becomes the run of pixels at to + x * to_step.
-void turn_grey(const std::uint8_t* from, std::ptrdiff_t from_step, int rows, int columns, std::uint8_t* to,
-               std::ptrdiff_t to_step) {
-    for (std::ptrdiff_t x = 0; x < columns; ++x) {
-        const std::uint8_t* s = from + x;
-        std::uint8_t* d = to + x * to_step;
-        if (x + kAhead < columns) fetch_ahead(d + kAhead * to_step, rows);
+// rows: the decoded column at from + i * column_step becomes the run of
+// pixels at to + i * to_step. The image rows are walked in rising addresses.
+void turn_grey(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows, int columns,
+               std::uint8_t* to, std::ptrdiff_t to_step) {
+    for (std::ptrdiff_t i = 0; i < columns; ++i) {
+        const std::uint8_t* s = from + i * column_step;
+        std::uint8_t* d = to + i * to_step;
+        if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, rows);
         for (std::ptrdiff_t k = 0; k < rows; ++k) d[k] = s[k * from_step];
     }
 }
 
 // The same for blue-green-red pixels; the strip has padding for the word
 // read past its last pixel.
-void turn_colour(const std::uint8_t* from, std::ptrdiff_t from_step, int rows, int columns, std::uint8_t* to,
-                 std::ptrdiff_t to_step) {
-    for (std::ptrdiff_t x = 0; x < columns; ++x) {
-        std::uint8_t* d = to + x * to_step;
-        if (x + kAhead < columns) fetch_ahead(d + kAhead * to_step, 3 * static_cast<std::ptrdiff_t>(rows));
-        gather_colour(d, from + 3 * x, from_step, rows);
+void turn_colour(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows,
+                 int columns, std::uint8_t* to, std::ptrdiff_t to_step) {
+    for (std::ptrdiff_t i = 0; i < columns; ++i) {
+        std::uint8_t* d = to + i * to_step;
+        if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, 3 * static_cast<std::ptrdiff_t>(rows));
+        gather_colour(d, from + i * column_step, from_step, rows);
     }
 }
 
@@ -441,11 +442,14 @@ void JpegReader::read_turned() {
     // decoded row y is image column y (5 and 8) or h - 1 - y.
     const bool columns_reversed = orientation_ == 7 || orientation_ == 8;
     const bool rows_reversed = orientation_ == 6 || orientation_ == 7;
-    // Pointers are only formed for rows that exist: a step past the last
-    // one may fall outside the pixel memory.
-    std::uint8_t* const first_row = image.scanline(columns_reversed ? w - 1 : 0);
-    const std::ptrdiff_t row_step = columns_reversed ? image.stride() : -static_cast<std::ptrdiff_t>(image.stride());
+    // The image rows are written from the lowest in memory (the bottom one)
+    // up, so the walk over the decoded columns starts at the one that
+    // becomes the bottom row. Pointers are only formed for rows that exist.
     const std::ptrdiff_t pixel = channels_ == 1 ? 1 : 3;
+    const int first_column = columns_reversed ? 0 : w - 1;
+    std::uint8_t* const lowest_row = image.scanline(w - 1);
+    const std::ptrdiff_t row_step = image.stride();
+    const std::ptrdiff_t column_step = columns_reversed ? pixel : -pixel;
     JSAMPROW rows[kStripRows];
     const int strip_rows = make_strip(kStripRows, rows);
     const auto strip_step = static_cast<std::ptrdiff_t>(strip_row_bytes_);
@@ -460,11 +464,12 @@ void JpegReader::read_turned() {
         const int column = rows_reversed ? h - first - got : first;
         const std::uint8_t* from = rows_reversed ? rows[got - 1] : rows[0];
         const std::ptrdiff_t from_step = rows_reversed ? -strip_step : strip_step;
-        std::uint8_t* to = first_row + column * pixel;
+        from += first_column * pixel;
+        std::uint8_t* to = lowest_row + column * pixel;
         if (pixel == 1) {
-            turn_grey(from, from_step, got, w, to, row_step);
+            turn_grey(from, column_step, from_step, got, w, to, row_step);
         } else {
-            turn_colour(from, from_step, got, w, to, row_step);
+            turn_colour(from, column_step, from_step, got, w, to, row_step);
         }
     }
     strip_.reset();
