@@ -176,7 +176,7 @@ void mirror(const std::uint8_t* from, int width, int pixel, std::uint8_t* to) {
 
 // Asks for the image row a turn will write kAhead columns later: its cache
 // lines come from memory while the rows before it are written.
-constexpr std::ptrdiff_t kAhead = 12;
+constexpr std::ptrdiff_t kAhead = 24;
 
 inline void fetch_ahead(std::uint8_t* run, std::ptrdiff_t bytes) {
     for (std::ptrdiff_t b = 0; b < bytes; b += 64) __builtin_prefetch(run + b, 1);
