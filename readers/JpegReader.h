@@ -21,8 +21,9 @@
 class JpegReader final : public ImageReader {
 public:
     // With per_pixel true every pixel goes through one strict pixel write;
-    // otherwise rows are written whole, and an upright colour or grey file
-    // is decoded straight into the pixel memory. Both give the same image.
+    // otherwise rows are written whole, and a colour or grey file that is
+    // upright or only upside down is decoded straight into the pixel memory.
+    // Both give the same image.
     explicit JpegReader(bool per_pixel = false);
     ~JpegReader() override;
 
