@@ -11,9 +11,15 @@
 namespace {
 
 constexpr std::size_t kInputSize = 64 * 1024;
-// Rows decoded at a time when they cannot go straight into the image; a
-// turned picture writes each decoded column as one run of this many pixels.
-constexpr int kStripRows = 16;
+// Rows decoded at a time for a turned picture: each decoded column is
+// written as one run of this many pixels into its image row, so taller
+// strips visit each image row, its cache lines and its memory page less often.
+constexpr int kStripRows = 64;
+// Rows decoded at a time for a picture that is only flipped, or whose
+// inks need turning into colours first: few, so the strip stays in cache.
+constexpr int kAlongRows = 8;
+// Lets the last pixel of the strip be read as one 4-byte word.
+constexpr std::size_t kStripPadding = 4;
 
 constexpr int kOrientationTag = 0x0112;
 constexpr int kTiffShort = 3;
@@ -123,25 +129,83 @@ std::uint32_t field(const std::uint8_t* p, int bytes, bool big_endian) {
     return value;
 }
 
-// Two nested runs over the decoded strip, each with its own steps in the
-// strip and in the pixel memory.
-struct Walk {
-    const std::uint8_t* from;
-    std::uint8_t* to;
-    int outer, inner;
-    std::ptrdiff_t from_outer, from_inner, to_outer, to_inner;
+// One pixel as a 4-byte word: the spare byte lands on the next pixel,
+// which is written after it.
+inline void move_word(std::uint8_t* to, const std::uint8_t* from) {
+    std::uint32_t word;
+    std::memcpy(&word, from, 4);
+    std::memcpy(to, &word, 4);
+}
 
-    template <typename Put>
-    void run(Put put) const {
-        for (int i = 0; i < outer; ++i) {
-            // Offsets, not stepped pointers: a step past the last pixel may
-            // fall outside the pixel memory.
-            const std::ptrdiff_t s = i * from_outer;
-            const std::ptrdiff_t d = i * to_outer;
-            for (int j = 0; j < inner; ++j) put(to + (d + j * to_inner), from + (s + j * from_inner));
-        }
+// Eight pixels, from_step bytes apart in the strip, side by side at to.
+inline void move_eight(std::uint8_t* to, const std::uint8_t* from, std::ptrdiff_t from_step) {
+    move_word(to, from);
+    move_word(to + 3, from + from_step);
+    move_word(to + 6, from + 2 * from_step);
+    move_word(to + 9, from + 3 * from_step);
+    move_word(to + 12, from + 4 * from_step);
+    move_word(to + 15, from + 5 * from_step);
+    move_word(to + 18, from + 6 * from_step);
+    move_word(to + 21, from + 7 * from_step);
+}
+
+// Writes `count` blue-green-red pixels, from_step bytes apart, side by side
+// at to; the last one as three bytes, so nothing past the run is touched.
+inline void gather_colour(std::uint8_t* to, const std::uint8_t* from, std::ptrdiff_t from_step, std::ptrdiff_t count) {
+    const std::ptrdiff_t last = count - 1;
+    std::ptrdiff_t k = 0;
+    for (; k + 8 <= last; k += 8) move_eight(to + 3 * k, from + k * from_step, from_step);
+    if (k < last && last >= 8) {
+        // The eight before the last pixel again: those already written get
+        // the same bytes.
+        move_eight(to + 3 * (last - 8), from + (last - 8) * from_step, from_step);
+    } else {
+        for (; k < last; ++k) move_word(to + 3 * k, from + k * from_step);
     }
-};
+    std::memcpy(to + 3 * last, from + last * from_step, 3);
+}
+
+// Copies a row of pixels in reverse order.
+void mirror(const std::uint8_t* from, int width, int pixel, std::uint8_t* to) {
+    if (pixel == 1) {
+        std::reverse_copy(from, from + width, to);
+    } else {
+        gather_colour(to, from + 3 * (static_cast<std::ptrdiff_t>(width) - 1), -3, width);
+    }
+}
+
+// Asks for the image row a turn will write kAhead columns later: its cache
+// lines come from memory while the rows before it are written.
+constexpr std::ptrdiff_t kAhead = 24;
+
+inline void fetch_ahead(std::uint8_t* run, std::ptrdiff_t bytes) {
+    for (std::ptrdiff_t b = 0; b < bytes; b += 64) __builtin_prefetch(run + b, 1);
+    __builtin_prefetch(run + bytes - 1, 1);
+}
+
+// Turns a strip of `rows` decoded rows, from_step bytes apart, into image
+// rows: the decoded column at from + i * column_step becomes the run of
+// pixels at to + i * to_step. The image rows are walked in rising addresses.
+void turn_grey(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows, int columns,
+               std::uint8_t* to, std::ptrdiff_t to_step) {
+    for (std::ptrdiff_t i = 0; i < columns; ++i) {
+        const std::uint8_t* s = from + i * column_step;
+        std::uint8_t* d = to + i * to_step;
+        if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, rows);
+        for (std::ptrdiff_t k = 0; k < rows; ++k) d[k] = s[k * from_step];
+    }
+}
+
+// The same for blue-green-red pixels; the strip has padding for the word
+// read past its last pixel.
+void turn_colour(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows,
+                 int columns, std::uint8_t* to, std::ptrdiff_t to_step) {
+    for (std::ptrdiff_t i = 0; i < columns; ++i) {
+        std::uint8_t* d = to + i * to_step;
+        if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, 3 * static_cast<std::ptrdiff_t>(rows));
+        gather_colour(d, from + i * column_step, from_step, rows);
+    }
+}
 
 // Ink over paper: an inverted sample is the light left, so a colour channel
 // is the product of its own ink's light and the black's.
@@ -306,27 +370,118 @@ void JpegReader::choose_output() {
 }
 
 void JpegReader::read_rows() {
+    if (per_pixel_) {
+        read_per_pixel();
+    } else if (orientation_ >= 5) {
+        read_turned();
+    } else {
+        read_along();
+    }
+}
+
+int JpegReader::read_strip(JSAMPROW* rows, int wanted) {
+    jpeg_decompress_struct& cinfo = context_->cinfo;
+    wanted = std::min(wanted, static_cast<int>(cinfo.output_height - cinfo.output_scanline));
+    int got = 0;
+    while (got < wanted) {
+        got += static_cast<int>(jpeg_read_scanlines(&cinfo, rows + got, static_cast<JDIMENSION>(wanted - got)));
+    }
+    return got;
+}
+
+int JpegReader::make_strip(int rows, JSAMPROW* pointers) {
+    const jpeg_decompress_struct& cinfo = context_->cinfo;
+    // No taller than the picture: a wide picture of few rows needs no more.
+    rows = std::min(rows, static_cast<int>(cinfo.output_height));
+    strip_row_bytes_ = static_cast<std::size_t>(cinfo.output_width) * static_cast<std::size_t>(channels_);
+    const std::size_t bytes = strip_row_bytes_ * static_cast<std::size_t>(rows) + kStripPadding;
+    strip_.reset(new std::uint8_t[bytes]);
+    std::memset(strip_.get() + bytes - kStripPadding, 0, kStripPadding);
+    for (int i = 0; i < rows; ++i) pointers[i] = strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(i);
+    return rows;
+}
+
+void JpegReader::read_along() {
     jpeg_decompress_struct& cinfo = context_->cinfo;
     Image& image = *image_;
-    if (!per_pixel_ && !cmyk_ && orientation_ == 1) {
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = image.scanline(static_cast<int>(cinfo.output_scanline));
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        return;
-    }
-    const std::size_t row_bytes = static_cast<std::size_t>(cinfo.output_width) * static_cast<std::size_t>(channels_);
-    strip_.reset(new std::uint8_t[row_bytes * kStripRows]);
-    JSAMPROW rows[kStripRows];
-    for (int i = 0; i < kStripRows; ++i) rows[i] = strip_.get() + row_bytes * static_cast<std::size_t>(i);
+    const int h = image.height();
+    const auto w = static_cast<int>(cinfo.output_width);
+    const bool mirrored = orientation_ == 2 || orientation_ == 3;
+    const bool upside_down = orientation_ == 3 || orientation_ == 4;
+    auto image_row = [&](int y) { return image.scanline(upside_down ? h - 1 - y : y); };
+    // Rows that need no change are decoded straight into the image.
+    const bool direct = !cmyk_ && !mirrored;
+    JSAMPROW strip[kAlongRows];
+    const int strip_rows = direct ? kAlongRows : make_strip(kAlongRows, strip);
+    JSAMPROW rows[kAlongRows];
     while (cinfo.output_scanline < cinfo.output_height) {
         const auto first = static_cast<int>(cinfo.output_scanline);
-        const int wanted = std::min(kStripRows, static_cast<int>(cinfo.output_height) - first);
-        int got = 0;
-        while (got < wanted) {
-            got += static_cast<int>(jpeg_read_scanlines(&cinfo, rows + got, static_cast<JDIMENSION>(wanted - got)));
+        const int count = std::min(strip_rows, h - first);
+        for (int i = 0; i < count; ++i) rows[i] = direct ? image_row(first + i) : strip[i];
+        const int got = read_strip(rows, count);
+        if (direct) continue;
+        for (int i = 0; i < got; ++i) {
+            if (cmyk_) inks_to_colours(rows[i], w, rows[i]);
+            std::uint8_t* to = image_row(first + i);
+            if (mirrored) {
+                mirror(rows[i], w, channels_ == 1 ? 1 : 3, to);
+            } else {
+                std::memcpy(to, rows[i], static_cast<std::size_t>(w) * 3);
+            }
         }
-        write_strip(first, got);
+    }
+    strip_.reset();
+}
+
+void JpegReader::read_turned() {
+    jpeg_decompress_struct& cinfo = context_->cinfo;
+    Image& image = *image_;
+    const auto w = static_cast<int>(cinfo.output_width);
+    const auto h = static_cast<int>(cinfo.output_height);
+    // Decoded column x is image row x (orientations 5 and 6) or w - 1 - x;
+    // decoded row y is image column y (5 and 8) or h - 1 - y.
+    const bool columns_reversed = orientation_ == 7 || orientation_ == 8;
+    const bool rows_reversed = orientation_ == 6 || orientation_ == 7;
+    // The image rows are written from the lowest in memory (the bottom one)
+    // up, so the walk over the decoded columns starts at the one that
+    // becomes the bottom row. Pointers are only formed for rows that exist.
+    const std::ptrdiff_t pixel = channels_ == 1 ? 1 : 3;
+    const int first_column = columns_reversed ? 0 : w - 1;
+    std::uint8_t* const lowest_row = image.scanline(w - 1);
+    const std::ptrdiff_t row_step = image.stride();
+    const std::ptrdiff_t column_step = columns_reversed ? pixel : -pixel;
+    JSAMPROW rows[kStripRows];
+    const int strip_rows = make_strip(kStripRows, rows);
+    const auto strip_step = static_cast<std::ptrdiff_t>(strip_row_bytes_);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const auto first = static_cast<int>(cinfo.output_scanline);
+        const int got = read_strip(rows, strip_rows);
+        if (cmyk_) {
+            for (int i = 0; i < got; ++i) inks_to_colours(rows[i], w, rows[i]);
+        }
+        // Each decoded column becomes one run of got pixels, written in
+        // rising addresses: a reversed run starts from the strip's last row.
+        const int column = rows_reversed ? h - first - got : first;
+        const std::uint8_t* from = rows_reversed ? rows[got - 1] : rows[0];
+        const std::ptrdiff_t from_step = rows_reversed ? -strip_step : strip_step;
+        from += first_column * pixel;
+        std::uint8_t* to = lowest_row + column * pixel;
+        if (pixel == 1) {
+            turn_grey(from, column_step, from_step, got, w, to, row_step);
+        } else {
+            turn_colour(from, column_step, from_step, got, w, to, row_step);
+        }
+    }
+    strip_.reset();
+}
+
+void JpegReader::read_per_pixel() {
+    jpeg_decompress_struct& cinfo = context_->cinfo;
+    JSAMPROW rows[kAlongRows];
+    const int strip_rows = make_strip(kAlongRows, rows);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const auto first = static_cast<int>(cinfo.output_scanline);
+        write_strip(first, read_strip(rows, strip_rows));
     }
     strip_.reset();
 }
@@ -347,77 +502,44 @@ Point JpegReader::turned(int x, int y) const {
     }
 }
 
+void JpegReader::inks_to_colours(const std::uint8_t* inks, int width, std::uint8_t* bgr) const {
+    const int flip = inverted_inks_ ? 0 : 255;
+    // Forward in place is safe: pixel i is read whole before byte 3i on is written.
+    for (int x = 0; x < width; ++x) {
+        const std::uint8_t* px = inks + 4 * static_cast<std::ptrdiff_t>(x);
+        const int c = px[0] ^ flip, m = px[1] ^ flip, y = px[2] ^ flip, k = px[3] ^ flip;
+        std::uint8_t* out = bgr + 3 * static_cast<std::ptrdiff_t>(x);
+        out[0] = light(y, k);
+        out[1] = light(m, k);
+        out[2] = light(c, k);
+    }
+}
+
+// Writes the strip's pixels through the strict pixel operations, one by one.
 void JpegReader::write_strip(int first_row, int rows) {
     Image& image = *image_;
     const auto w = static_cast<int>(context_->cinfo.output_width);
-    const std::size_t row_bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(channels_);
-    const int flip = inverted_inks_ ? 0 : 255;
-    // Blue, green, red of the decoded pixel (x, r); grey in the first.
-    auto colour_at = [&](int x, int r, std::uint8_t* bgr) {
-        const std::uint8_t* px = strip_.get() + row_bytes * static_cast<std::size_t>(r) +
-                                 static_cast<std::size_t>(x) * static_cast<std::size_t>(channels_);
-        if (cmyk_) {
-            const int k = px[3] ^ flip;
-            bgr[0] = light(px[2] ^ flip, k);
-            bgr[1] = light(px[1] ^ flip, k);
-            bgr[2] = light(px[0] ^ flip, k);
-        } else {
-            std::memcpy(bgr, px, static_cast<std::size_t>(channels_));
-        }
-    };
-    // A turned picture's decoded columns are its rows: walk them so that the
-    // writes run along the image's rows.
     const bool by_columns = orientation_ >= 5;
     const int outer = by_columns ? w : rows;
     const int inner = by_columns ? rows : w;
-
-    if (per_pixel_) {
-        for (int i = 0; i < outer; ++i) {
-            for (int j = 0; j < inner; ++j) {
-                const int x = by_columns ? i : j;
-                const int r = by_columns ? j : i;
-                std::uint8_t bgr[3];
-                colour_at(x, r, bgr);
-                const Point to = turned(x, first_row + r);
-                if (channels_ == 1) {
-                    image.set_index(to, bgr[0], true);
-                } else {
-                    image.set_color(to, Color(bgr[2], bgr[1], bgr[0]), true);
-                }
+    for (int i = 0; i < outer; ++i) {
+        for (int j = 0; j < inner; ++j) {
+            const int x = by_columns ? i : j;
+            const int r = by_columns ? j : i;
+            std::uint8_t* px = strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(r) +
+                               static_cast<std::size_t>(x) * static_cast<std::size_t>(channels_);
+            std::uint8_t bgr[3];
+            if (cmyk_) {
+                inks_to_colours(px, 1, bgr);
+            } else {
+                std::memcpy(bgr, px, static_cast<std::size_t>(channels_));
+            }
+            const Point to = turned(x, first_row + r);
+            if (channels_ == 1) {
+                image.set_index(to, bgr[0], true);
+            } else {
+                image.set_color(to, Color(bgr[2], bgr[1], bgr[0]), true);
             }
         }
-        return;
-    }
-    // Where a decoded pixel lands in the pixel memory is affine in x and r:
-    // one origin and two steps, so the loop needs no per-pixel geometry.
-    const std::ptrdiff_t pixel_bytes = channels_ == 1 ? 1 : 3;
-    auto offset = [&](int x, int r) {
-        const Point to = turned(x, first_row + r);
-        return static_cast<std::ptrdiff_t>(image.height() - 1 - to.y) * image.stride() + to.x * pixel_bytes;
-    };
-    const std::ptrdiff_t origin = offset(0, 0);
-    const std::ptrdiff_t x_step = offset(1, 0) - origin;
-    const std::ptrdiff_t r_step = offset(0, 1) - origin;
-    const auto ch = static_cast<std::ptrdiff_t>(channels_);
-    const auto rb = static_cast<std::ptrdiff_t>(row_bytes);
-    const Walk walk{strip_.get(), image.bitmap() + origin, outer, inner,
-                    by_columns ? ch : rb, by_columns ? rb : ch,
-                    by_columns ? x_step : r_step, by_columns ? r_step : x_step};
-    if (cmyk_) {
-        const int flip_all = flip;
-        walk.run([flip_all](std::uint8_t* out, const std::uint8_t* px) {
-            const int k = px[3] ^ flip_all;
-            out[0] = light(px[2] ^ flip_all, k);
-            out[1] = light(px[1] ^ flip_all, k);
-            out[2] = light(px[0] ^ flip_all, k);
-        });
-    } else if (channels_ == 1) {
-        walk.run([](std::uint8_t* out, const std::uint8_t* px) { out[0] = px[0]; });
-    } else {
-        walk.run([](std::uint8_t* out, const std::uint8_t* px) {
-            out[0] = px[0];
-            out[1] = px[1];
-            out[2] = px[2];
-        });
     }
 }

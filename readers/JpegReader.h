@@ -21,8 +21,9 @@
 class JpegReader final : public ImageReader {
 public:
     // With per_pixel true every pixel goes through one strict pixel write;
-    // otherwise rows are written whole, and an upright colour or grey file
-    // is decoded straight into the pixel memory. Both give the same image.
+    // otherwise rows are written whole, and a colour or grey file that is
+    // upright or only upside down is decoded straight into the pixel memory.
+    // Both give the same image.
     explicit JpegReader(bool per_pixel = false);
     ~JpegReader() override;
 
@@ -48,9 +49,20 @@ private:
     void decode_steps();
     void choose_output();
     void read_rows();
+    // Orientations 1 to 4: rows stay rows.
+    void read_along();
+    // Orientations 5 to 8: decoded columns become rows.
+    void read_turned();
+    void read_per_pixel();
+    // Decodes up to `wanted` rows into rows[]; gives how many.
+    int read_strip(std::uint8_t** rows, int wanted);
+    // Makes a strip of up to `rows` decoded rows and points pointers[] at
+    // them; gives how many.
+    int make_strip(int rows, std::uint8_t** pointers);
     // Where the decoded pixel (x, y) goes in the turned picture.
     Point turned(int x, int y) const;
     void write_strip(int first_row, int rows);
+    void inks_to_colours(const std::uint8_t* inks, int width, std::uint8_t* bgr) const;
     void destroy();
 
     Image* image_ = nullptr;
@@ -59,6 +71,7 @@ private:
     std::unique_ptr<Context> context_;
     std::unique_ptr<std::uint8_t[]> input_;
     std::unique_ptr<std::uint8_t[]> strip_;
+    std::size_t strip_row_bytes_ = 0;
     int orientation_ = 1;
     int channels_ = 3;  // per decoded pixel: 1 grey, 3 blue-green-red, 4 CMYK
     bool cmyk_ = false;

@@ -103,8 +103,11 @@ TempFolder::~TempFolder() {
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const Run& run : runs) {
+        // With repetitions the median stands for the benchmark; the other
+        // aggregates are no times (the coefficient of variation is a share).
+        if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
         // Names carry their settings ("LibpngAlone/min_time:3.000").
-        const std::string name = run.benchmark_name();
+        const std::string name = run.run_name.function_name;
         const std::string stem = name.substr(0, name.find('/'));
         real_[stem] = run.GetAdjustedRealTime();
         cpu_[stem] = run.GetAdjustedCPUTime();

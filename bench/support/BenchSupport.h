@@ -50,7 +50,8 @@ private:
 };
 
 // Keeps every run's real and CPU time by the benchmark's name stem (the part
-// before the first "/"), then prints ratios between them.
+// before the first "/"), the median of repeated runs when there is one, then
+// prints ratios between them.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override;

@@ -284,6 +284,57 @@ TEST(JpegReader, EveryOrientationTurnsLargePicturesWhole) {
     }
 }
 
+// Pictures of one pixel, or fewer rows or columns than the reader moves in
+// one go, and one just taller than its strip, in every orientation and for
+// colour, grey and ink samples.
+TEST(JpegReader, EveryOrientationPlacesSmallAndOddSizedPicturesWhole) {
+    const struct {
+        int width, height;
+    } sizes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 3}, {7, 9}, {10, 70}};
+    enum Kind { kColour, kGrey, kInks };
+    for (const auto& size : sizes) {
+        for (const Kind kind : {kColour, kGrey, kInks}) {
+            JpegParams p = kind == kGrey ? grey(size.width, size.height) : colour(size.width, size.height);
+            if (kind == kInks) {
+                p.input = p.stored = JCS_CMYK;
+                p.pixels = jpegtest::test_picture(size.width, size.height, 4);
+            }
+            const J_COLOR_SPACE space = kind == kGrey ? JCS_GRAYSCALE : kind == kInks ? JCS_CMYK : JCS_RGB;
+            const Decoded stored = jpegtest::reference_decode(jpegtest::encode_jpeg(p), space);
+            const int W = stored.width, H = stored.height;
+            // Adobe's inverted inks mixed in floating point.
+            auto want_at = [&](int sx, int sy) {
+                const std::uint8_t* s = stored.pixels.data() + (static_cast<std::size_t>(sy) * W + sx) * stored.components;
+                if (kind == kGrey) return Color(s[0], s[0], s[0]);
+                if (kind == kColour) return Color(s[0], s[1], s[2]);
+                auto mix = [&](int i) { return static_cast<int>(std::floor(s[i] * s[3] / 255.0 + 0.5)); };
+                return Color(mix(0), mix(1), mix(2));
+            };
+            for (int orientation = 1; orientation <= 8; ++orientation) {
+                p.app1 = jpegtest::exif_block(orientation);
+                const std::string bytes = jpegtest::encode_jpeg(p);
+                for (bool per_pixel : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << size.width << " x " << size.height << ", kind " << kind
+                                                    << ", orientation " << orientation << ", per pixel " << per_pixel);
+                    Image image;
+                    ASSERT_EQ(read(image, bytes, per_pixel), "");
+                    ASSERT_EQ(image.width(), orientation >= 5 ? H : W);
+                    ASSERT_EQ(image.height(), orientation >= 5 ? W : H);
+                    int mismatches = 0;
+                    for (int Yp = 0; Yp < image.height(); ++Yp) {
+                        for (int Xp = 0; Xp < image.width(); ++Xp) {
+                            const auto [sx, sy] = StoredPlace(orientation, Xp, Yp, W, H);
+                            const Color want = want_at(sx, sy), got = shown(image, Xp, Yp);
+                            if (got.red != want.red || got.green != want.green || got.blue != want.blue) ++mismatches;
+                        }
+                    }
+                    EXPECT_EQ(mismatches, 0);
+                }
+            }
+        }
+    }
+}
+
 TEST(JpegReader, ExifBlocksAreCheckedAtEveryOffset) {
     auto bytes = [](const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); };
     const std::string good = jpegtest::exif_block(6);
