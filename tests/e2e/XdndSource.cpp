@@ -42,12 +42,13 @@ struct Atoms {
           position(XInternAtom(d, "XdndPosition", False)),
           status(XInternAtom(d, "XdndStatus", False)),
           drop(XInternAtom(d, "XdndDrop", False)),
+          leave(XInternAtom(d, "XdndLeave", False)),
           finished(XInternAtom(d, "XdndFinished", False)),
           selection(XInternAtom(d, "XdndSelection", False)),
           copy(XInternAtom(d, "XdndActionCopy", False)),
           uriList(XInternAtom(d, "text/uri-list", False)),
           targets(XInternAtom(d, "TARGETS", False)) {}
-    Atom aware, enter, position, status, drop, finished, selection, copy, uriList, targets;
+    Atom aware, enter, position, status, drop, leave, finished, selection, copy, uriList, targets;
 };
 
 void Send(Display* d, Window target, Atom type, const std::vector<long>& data) {
@@ -179,6 +180,9 @@ DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path
             outcome.finished = true;
         }
     }
+    // A refused or unanswered drag is called off, so the window forgets it.
+    if (!dropped)
+        Send(d, window, atoms.leave, {src, 0, 0, 0, 0});
     XDestroyWindow(d, source);
     XFlush(d);
     return outcome;
