@@ -33,6 +33,17 @@ std::string Executable() {
     return path ? path : "";
 }
 
+// Qt's Wayland plugin loads Mesa's software GL driver, which leaves an
+// allocation at exit and is unloaded before LeakSanitizer reports it, so it
+// cannot be named in a suppression. A sanitizer build checks the program's
+// own leaks in the X11 tests; here it only runs the Wayland paths.
+std::vector<std::pair<std::string, std::string>> ClientEnvironment(const Weston& weston) {
+    auto environment = weston.ClientEnvironment();
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    environment.emplace_back("ASAN_OPTIONS", std::string(asan ? asan : "") + ":detect_leaks=0");
+    return environment;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -104,7 +115,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
     ASSERT_TRUE(weston.WaitReady(kTimeout)) << weston.Log();
     Program program(Executable());
     program.WriteSettings("[Settings]\nleft=50\ntop=60\nwidth=360\nheight=420\n");
-    auto environment = weston.ClientEnvironment();
+    auto environment = ClientEnvironment(weston);
     environment.emplace_back("WAYLAND_DEBUG", "client");
     program.SetEnvironment(environment);
     const std::string outputPath = program.Folder() + "/output.txt";
@@ -150,7 +161,7 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
 
     Program program(Executable());
     program.WriteSettings("[Settings]\nleft=50\ntop=60\nwidth=360\nheight=420\n");
-    program.SetEnvironment(weston.ClientEnvironment());
+    program.SetEnvironment(ClientEnvironment(weston));
     const std::string outputPath = program.Folder() + "/output.txt";
     program.SetOutputFile(outputPath);
     program.Start();
