@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
 #include <QLayout>
@@ -59,6 +60,28 @@ void FrameWindow::dropEvent(QDropEvent* e) {
 
 FrameWindow::~FrameWindow() = default;
 
+namespace {
+QString& PlatformOverride() {
+    static QString name;
+    return name;
+}
+}  // namespace
+
+bool FrameWindow::IsWayland(const QString& platformName) {
+    // "wayland", "wayland-egl", "wayland-brcm", ...: the plugins' keys.
+    return platformName.startsWith(QLatin1String("wayland"), Qt::CaseInsensitive);
+}
+
+QString FrameWindow::WindowPlatform() {
+    return PlatformOverride().isEmpty() ? QGuiApplication::platformName() : PlatformOverride();
+}
+
+QString FrameWindow::SetWindowPlatformOverride(const QString& name) {
+    QString previous = PlatformOverride();
+    PlatformOverride() = name;
+    return previous;
+}
+
 bool FrameWindow::PreCreateWindow(CreateStruct& cs) {
     // The platform's default placement for a new window.
     cs.x = 0;
@@ -83,8 +106,10 @@ bool FrameWindow::LoadFrame() {
     cs.cy = std::clamp(cs.cy, 1, kMaxWindowExtent);
     // Qt places the outer rectangle with move() but sizes the client area;
     // the frame's own size is known only once the window manager has framed
-    // the window, so the size is corrected then (see event()).
-    move(cs.x, cs.y);
+    // the window, so the size is corrected then (see event()). Where the
+    // compositor places windows, only the size is asked for.
+    if (CanPlaceItself())
+        move(cs.x, cs.y);
     resize(cs.cx, cs.cy);
     pendingOuterSize_ = QSize(cs.cx, cs.cy);
     return OnCreate() != -1;
@@ -104,8 +129,11 @@ QSize FrameWindow::ClientSizeForOuter(const QRect& outer, const QRect& inner, co
 
 bool FrameWindow::event(QEvent* e) {
     bool result = QMainWindow::event(e);
-    if (pendingOuterSize_.isValid() && isVisible() &&
-        (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)) {
+    // A Wayland client draws its own frame, made as the window is shown: it
+    // is there by ShowToParent, and no move or resize may follow.
+    const bool placed = e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show ||
+                        e->type() == QEvent::ShowToParent;
+    if (pendingOuterSize_.isValid() && isVisible() && placed) {
         QSize client = ClientSizeForOuter(frameGeometry(), geometry(), pendingOuterSize_);
         if (client.isValid()) {
             pendingOuterSize_ = QSize();

@@ -6,6 +6,7 @@
 // from a command.
 
 #include <QMainWindow>
+#include <QString>
 #include <optional>
 #include <string>
 
@@ -74,6 +75,19 @@ public:
     // inner rectangles once a window manager has framed the window; an
     // invalid size while there is no frame to make room for.
     static QSize ClientSizeForOuter(const QRect& outer, const QRect& inner, const QSize& wanted);
+    // Whether the named Qt platform is a Wayland compositor's client. A
+    // compositor places every window itself and never tells a client where
+    // it is, and it grabs the pointer for a window only while a button is
+    // held (which is all a view's capture needs).
+    static bool IsWayland(const QString& platformName);
+    // The application's platform, unless a test acts as another one.
+    static QString WindowPlatform();
+    // Makes WindowPlatform() answer name; an empty name ends that. Returns
+    // what was set before.
+    static QString SetWindowPlatformOverride(const QString& name);
+    static bool OnWayland() { return IsWayland(WindowPlatform()); }
+    bool CanPlaceItself() const { return !OnWayland(); }
+
     // True once OnClose has destroyed the window.
     bool IsDestroyed() const { return destroyed_; }
 

@@ -135,6 +135,7 @@ public:
     QPointer<ViewWidget> widget;
     FrameWindow* frame = nullptr;
     bool captured = false;
+    bool grabbed = false;
 };
 
 View::View() : impl_(std::make_unique<Impl>()) {}
@@ -146,7 +147,7 @@ View::~View() {
         captureView = nullptr;
     if (ViewWidget* widget = impl_->widget) {
         widget->Detach();
-        if (impl_->captured)
+        if (impl_->grabbed)
             widget->releaseMouse();
         widget->hide();
         // Later: the widget may be inside one of its own handlers right now.
@@ -194,15 +195,21 @@ void View::SetCapture() {
         return;
     if (captureView && captureView != this)
         captureView->ReleaseCapture();
-    impl_->widget->grabMouse();
+    // Wayland refuses a grab (with a warning on every click); its own grab
+    // while the button is held already brings the moves outside the view.
+    if (!FrameWindow::OnWayland()) {
+        impl_->widget->grabMouse();
+        impl_->grabbed = true;
+    }
     impl_->captured = true;
     captureView = this;
 }
 
 void View::ReleaseCapture() {
-    if (impl_->widget && impl_->captured)
+    if (impl_->widget && impl_->grabbed)
         impl_->widget->releaseMouse();
     impl_->captured = false;
+    impl_->grabbed = false;
     if (captureView == this)
         captureView = nullptr;
 }

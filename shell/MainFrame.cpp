@@ -153,8 +153,12 @@ void CMainFrame::OnClose() {
     QRect rect = WindowRect();
     framework::ProfileStore store;
     store.section = res::kSettingsSection;
-    store.writeInt("left", rect.left());
-    store.writeInt("top", rect.top());
+    // Where the compositor places windows the position read back means
+    // nothing: keep the one a session that could place the window saved.
+    if (CanPlaceItself()) {
+        store.writeInt("left", rect.left());
+        store.writeInt("top", rect.top());
+    }
     store.writeInt("width", rect.width());
     store.writeInt("height", rect.height());
     framework::FrameWindow::OnClose();

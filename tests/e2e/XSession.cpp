@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -108,6 +109,15 @@ void Program::Start(const std::vector<std::string>& arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+        for (const auto& [name, value] : environment_)
+            setenv(name.c_str(), value.c_str(), 1);
+        if (!outputFile_.empty()) {
+            int fd = open(outputFile_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                dup2(fd, STDOUT_FILENO);
+                dup2(fd, STDERR_FILENO);
+            }
+        }
         execv(executable_.c_str(), argv.data());
         _exit(127);
     }

@@ -56,6 +56,13 @@ public:
     void WriteSettings(const std::string& text) const;
     std::string ReadSettings() const;  // "" when there is none
 
+    // Variables the next starts set over the X defaults, and a file their
+    // standard output and error go to ("": the test's own).
+    void SetEnvironment(std::vector<std::pair<std::string, std::string>> variables) {
+        environment_ = std::move(variables);
+    }
+    void SetOutputFile(std::string path) { outputFile_ = std::move(path); }
+
     void Start(const std::vector<std::string>& arguments = {});
     // True once the process has ended; its exit status goes to *status.
     bool WaitForExit(std::chrono::milliseconds timeout, int* status);
@@ -76,6 +83,8 @@ public:
 private:
     std::string folder_;
     std::string executable_;
+    std::vector<std::pair<std::string, std::string>> environment_;
+    std::string outputFile_;
     pid_t pid_ = -1;
 };
 
