@@ -10,29 +10,25 @@ ImageRenderer::~ImageRenderer() = default;
 
 void ImageRenderer::draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source,
                          bool realize) {
-    if (!image.is_created())
-        throw exec_error(messages::kExecError);
-    if (image.bit_count() != 24)
-        throw Image::not_support();
-    if (realize)
-        realize_palette(image, dc);
-    const platform::PixelBlock block{image.bitmap(), image.width(), image.height(), image.stride()};
-    dc.BitBlt(point.x, point.y, source.right - source.left, source.bottom - source.top, block, source.left,
-              source.top);
+    dc.BitBlt(point.x, point.y, source.right - source.left, source.bottom - source.top,
+              prepare(image, dc, realize), source.left, source.top);
 }
 
 void ImageRenderer::draw_stretched(const Image& image, platform::DeviceContext& dc, Rect destination, Rect source,
                                    bool realize) {
+    dc.StretchBlt(destination.left, destination.top, destination.right - destination.left,
+                  destination.bottom - destination.top, prepare(image, dc, realize), source.left, source.top,
+                  source.right - source.left, source.bottom - source.top);
+}
+
+platform::PixelBlock ImageRenderer::prepare(const Image& image, platform::DeviceContext& dc, bool realize) {
     if (!image.is_created())
         throw exec_error(messages::kExecError);
     if (image.bit_count() != 24)
         throw Image::not_support();
     if (realize)
         realize_palette(image, dc);
-    const platform::PixelBlock block{image.bitmap(), image.width(), image.height(), image.stride()};
-    dc.StretchBlt(destination.left, destination.top, destination.right - destination.left,
-                  destination.bottom - destination.top, block, source.left, source.top, source.right - source.left,
-                  source.bottom - source.top);
+    return platform::PixelBlock{image.bitmap(), image.width(), image.height(), image.stride()};
 }
 
 void ImageRenderer::draw_all(const Image& image, platform::DeviceContext& dc, Point point, bool realize) {

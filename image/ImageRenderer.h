@@ -8,6 +8,7 @@ class Image;
 
 namespace platform {
 class DeviceContext;
+struct PixelBlock;
 }
 
 class ImageRenderer {
@@ -31,4 +32,8 @@ public:
     virtual void draw_all(const Image& image, platform::DeviceContext& dc, Point point, bool realize_palette);
     // Realises the image's palette in dc; a 24-bit image has none.
     virtual void realize_palette(const Image& image, platform::DeviceContext& dc);
+
+private:
+    // What every copy checks first, and the image's pixels as the context takes them.
+    platform::PixelBlock prepare(const Image& image, platform::DeviceContext& dc, bool realize);
 };

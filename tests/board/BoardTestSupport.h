@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/PuzzleBoard.h"
+#include "image/Image.h"
 #include "platform/Sleep.h"
 
 // Opens the slides to the tests.
@@ -36,6 +37,17 @@ inline std::vector<int> Pieces(const PuzzleBoard& board) {
 inline void Click(PuzzleBoard& board, int row, int column) {
     board.MoveAt(board.left + column * board.PieceWidth() + board.PieceWidth() / 2,
                  board.top + row * board.PieceHeight() + board.PieceHeight() / 2);
+}
+
+// A picture of w x h with pixel memory of bits per pixel, all zero.
+inline Image Blank(int w, int h, int bits) {
+    Image image;
+    image.init_header();
+    image.set_width(w);
+    image.set_height(h);
+    image.set_bit_count(bits);
+    image.create();
+    return image;
 }
 
 // Replaces the 1 ms sleep for the life of the object.

@@ -33,12 +33,7 @@ public:
 
 // Detail everywhere: every pixel differs from its neighbours.
 Image Detailed(int w, int h) {
-    Image image;
-    image.init_header();
-    image.set_width(w);
-    image.set_height(h);
-    image.set_bit_count(24);
-    image.create();
+    Image image = Blank(w, h, 24);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) image.set_color(Point(x, y), Color(x * 7 % 256, y * 5 % 256, (x ^ y) % 256), true);
     return image;

@@ -14,16 +14,6 @@ namespace {
 
 constexpr platform::Rgb kWhite{255, 255, 255};
 
-Image Blank(int w, int h, int bits) {
-    Image image;
-    image.init_header();
-    image.set_width(w);
-    image.set_height(h);
-    image.set_bit_count(bits);
-    image.create();
-    return image;
-}
-
 Image Solid(int w, int h, Color c) {
     Image image = Blank(w, h, 24);
     for (int y = 0; y < h; ++y)

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "tests/e2e/XSession.h"
@@ -19,13 +18,6 @@ namespace {
 std::string Tool(const char* variable, const char* fallback) {
     const char* path = std::getenv(variable);
     return path && *path ? path : fallback;
-}
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }
 
 }  // namespace
@@ -97,12 +89,7 @@ std::vector<std::pair<std::string, std::string>> Weston::ClientEnvironment() con
     return {{"QT_QPA_PLATFORM", "wayland"}, {"WAYLAND_DISPLAY", socket_}, {"XDG_RUNTIME_DIR", runtime_}};
 }
 
-std::string Weston::Log() const {
-    std::ifstream in(runtime_ + "/weston.log");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string Weston::Log() const { return ReadFile(runtime_ + "/weston.log"); }
 
 std::optional<QImage> Weston::Screenshot() const {
     // The screenshooter names its file by the time; a folder of its own
@@ -124,17 +111,7 @@ std::optional<QImage> Weston::Screenshot() const {
 
 std::optional<unsigned long> Weston::XWindow(std::chrono::milliseconds timeout) const {
     // Its title is no WM_NAME xdotool reads; its class is.
-    std::optional<unsigned long> found;
-    WaitFor(
-        [&] {
-            auto ids = Capture("xdotool search --onlyvisible --class '^Weston Compositor$'");
-            unsigned long id = 0;
-            if (ids && std::istringstream(*ids) >> id)
-                found = id;
-            return found.has_value();
-        },
-        timeout);
-    return found;
+    return SearchWindow("--class '^Weston Compositor$'", timeout);
 }
 
 std::string FirstNonProtocolLine(const std::string& output) {

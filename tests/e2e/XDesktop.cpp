@@ -1,11 +1,7 @@
 #include "tests/e2e/XDesktop.h"
 
-// Qt before Xlib: Xlib's macros break Qt's headers.
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
-
-#include <sstream>
 
 #include "tests/e2e/XSession.h"
 
@@ -25,27 +21,10 @@ Display* OwnDisplay() {
     return display;
 }
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 }  // namespace
 
 std::optional<unsigned long> FindWindowNamed(const std::string& pattern, std::chrono::milliseconds timeout) {
-    std::optional<unsigned long> found;
-    WaitFor(
-        [&] {
-            auto ids = Capture("xdotool search --onlyvisible --name " + Quote(pattern));
-            unsigned long id = 0;
-            if (ids && std::istringstream(*ids) >> id)
-                found = id;
-            return found.has_value();
-        },
-        timeout);
-    return found;
+    return SearchWindow("--name " + Quote(pattern), timeout);
 }
 
 bool WindowVisible(unsigned long window) {
@@ -63,26 +42,6 @@ bool MovePointer(unsigned long window, int x, int y) {
     return Capture("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
                    std::to_string(y))
         .has_value();
-}
-
-QImage GrabWindowQImage(unsigned long window) {
-    Display* display = OwnDisplay();
-    XWindowAttributes attributes;
-    if (!display || !XGetWindowAttributes(display, window, &attributes))
-        return {};
-    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-    if (!image)
-        return {};
-    QImage result(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < attributes.height; ++y)
-        for (int x = 0; x < attributes.width; ++x) {
-            const unsigned long value = XGetPixel(image, x, y);
-            result.setPixel(x, y,
-                            qRgb(int((value & image->red_mask) >> 16), int((value & image->green_mask) >> 8),
-                                 int(value & image->blue_mask)));
-        }
-    XDestroyImage(image);
-    return result;
 }
 
 std::optional<CursorShot> CurrentCursor() {

@@ -1,9 +1,8 @@
 #pragma once
 // More of the X display for the end-to-end tests: windows found by title,
-// keys typed into a window, the pointer moved, whole windows grabbed, and
-// the cursor the server shows (XFixes).
+// keys typed into a window, the pointer moved, and the cursor the server
+// shows (XFixes).
 
-#include <QImage>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -18,8 +17,6 @@ bool WindowVisible(unsigned long window);
 bool TypeKeys(unsigned long window, const std::string& keys);
 // Moves the pointer to (x, y) of the window, without clicking.
 bool MovePointer(unsigned long window, int x, int y);
-// The window's pixels as the server shows them, as a QImage.
-QImage GrabWindowQImage(unsigned long window);
 
 struct CursorShot {
     std::string name;  // the name a cursor theme gave it; empty for an unnamed cursor

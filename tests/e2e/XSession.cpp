@@ -20,17 +20,6 @@ namespace e2e {
 
 namespace {
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
 std::vector<unsigned long> ParseIds(const std::string& text) {
     std::vector<unsigned long> ids;
     std::istringstream in(text);
@@ -71,6 +60,24 @@ std::optional<std::string> Capture(const std::string& command) {
     return output;
 }
 
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 Program::Program(const std::string& executable) {
     char pattern[] = "/tmp/tesserin-e2e-XXXXXX";
     if (char* made = mkdtemp(pattern))
@@ -93,12 +100,7 @@ void Program::WriteSettings(const std::string& text) const {
     std::ofstream(SettingsPath(), std::ios::binary) << text;
 }
 
-std::string Program::ReadSettings() const {
-    std::ifstream in(SettingsPath(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string Program::ReadSettings() const { return ReadFile(SettingsPath()); }
 
 void Program::Start(const std::vector<std::string>& arguments) {
     pid_ = fork();
@@ -218,6 +220,20 @@ std::optional<unsigned long> Program::FindWindowTitled(const std::string& title,
     return found;
 }
 
+std::optional<unsigned long> SearchWindow(const std::string& criteria, std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> found;
+    WaitFor(
+        [&] {
+            auto ids = Capture("xdotool search --onlyvisible " + criteria);
+            unsigned long id = 0;
+            if (ids && std::istringstream(*ids) >> id)
+                found = id;
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
 std::optional<Geometry> WindowGeometry(unsigned long window) {
     Display* display = TheDisplay();
     if (!display)
@@ -329,11 +345,13 @@ std::optional<Pixel> WindowImage::At(int x, int y) const {
     return pixels_[static_cast<std::size_t>(y) * width_ + x];
 }
 
-std::optional<WindowImage> GrabWindow(unsigned long window) {
+QImage GrabWindowQImage(unsigned long window) {
     auto geometry = WindowGeometry(window);
-    if (!geometry)
-        return std::nullopt;
-    QImage image = Grab(window, 0, 0, geometry->width, geometry->height);
+    return geometry ? Grab(window, 0, 0, geometry->width, geometry->height) : QImage();
+}
+
+std::optional<WindowImage> GrabWindow(unsigned long window) {
+    QImage image = GrabWindowQImage(window);
     if (image.isNull())
         return std::nullopt;
     std::vector<Pixel> pixels;
@@ -348,10 +366,7 @@ std::optional<WindowImage> GrabWindow(unsigned long window) {
 }
 
 bool SaveWindow(unsigned long window, const std::string& path) {
-    auto geometry = WindowGeometry(window);
-    if (!geometry)
-        return false;
-    QImage image = Grab(window, 0, 0, geometry->width, geometry->height);
+    QImage image = GrabWindowQImage(window);
     return !image.isNull() && image.save(QString::fromStdString(path));
 }
 

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+class QImage;
+
 namespace e2e {
 
 struct Geometry {
@@ -29,6 +31,10 @@ struct Pixel {
 
 // Runs a shell command; its standard output, or nothing when it failed.
 std::optional<std::string> Capture(const std::string& command);
+// text as one word of a shell command.
+std::string Quote(const std::string& text);
+// The whole file, or "" when there is none.
+std::string ReadFile(const std::string& path);
 
 // Polls until ready() or the timeout passes; true when ready.
 template <typename Ready>
@@ -88,6 +94,9 @@ private:
     pid_t pid_ = -1;
 };
 
+// The first visible window xdotool's search finds by criteria ("--name 'x'").
+std::optional<unsigned long> SearchWindow(const std::string& criteria, std::chrono::milliseconds timeout);
+
 std::optional<Geometry> WindowGeometry(unsigned long window);
 std::string WindowTitle(unsigned long window);
 // Moves the pointer to (x, y) of the window and clicks the left button.
@@ -111,6 +120,8 @@ public:
     WindowImage() = default;
     WindowImage(int width, int height, std::vector<Pixel> pixels)
         : width_(width), height_(height), pixels_(std::move(pixels)) {}
+    int Width() const { return width_; }
+    int Height() const { return height_; }
     // Nothing outside the image.
     std::optional<Pixel> At(int x, int y) const;
 
@@ -120,6 +131,8 @@ private:
     std::vector<Pixel> pixels_;
 };
 std::optional<WindowImage> GrabWindow(unsigned long window);
+// The same as a QImage in RGB32; a null image when the window is gone.
+QImage GrabWindowQImage(unsigned long window);
 // Saves the window as a PNG, for looking at a failure.
 bool SaveWindow(unsigned long window, const std::string& path);
 

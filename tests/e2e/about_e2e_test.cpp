@@ -6,17 +6,18 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
+
+#include <QImage>
 
 #include <X11/cursorfont.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 #include <string>
 
+#include "tests/e2e/ProgramTest.h"
 #include "tests/e2e/XDesktop.h"
 #include "tests/e2e/XSession.h"
 
@@ -25,13 +26,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr auto kTimeout = 60s;  // sanitizer builds on a loaded machine are slow
 constexpr const char* kBoxTitle = "^バージョン情報 tesserin$";
-
-std::string Executable() {
-    const char* path = std::getenv("TESSERIN_EXE");
-    return path ? path : "";
-}
 
 // Mostly blue: at least half covered by blue ink on a light background.
 bool Bluish(QRgb p) { return qBlue(p) >= 200 && qRed(p) <= 150 && qGreen(p) <= 150; }
@@ -69,13 +64,12 @@ LinkOnScreen FindLink(const QImage& shot) {
     return link;
 }
 
-class AboutEndToEnd : public ::testing::Test {
+class AboutEndToEnd : public ProgramTest {
 protected:
     void SetUp() override {
-        if (Executable().empty())
-            GTEST_SKIP() << "TESSERIN_EXE is not set";
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
+        ProgramTest::SetUp();
+        if (IsSkipped())
+            return;
         // Without a desktop session Qt hands addresses to xdg-open found on
         // PATH; this one only writes down what it was given.
         char pattern[] = "/tmp/tesserin-opener-XXXXXX";
@@ -98,19 +92,11 @@ protected:
         std::filesystem::remove_all(openerFolder_, ec);
     }
 
-    std::string Opened() const {
-        std::ifstream in(record_);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Opened() const { return ReadFile(record_); }
 
     unsigned long Start(Program& program) {
         program.WriteSettings("[Settings]\n");
-        program.Start();
-        auto window = program.FindMainWindow(kTimeout);
-        EXPECT_TRUE(window) << "no main window appeared";
-        return window.value_or(0);
+        return StartProgram(program);
     }
 
     // Everything the box does once it is open; it ends closed with Escape.
@@ -166,19 +152,6 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return !WindowVisible(box); }, 20s)) << "Escape did not close the box";
     }
 
-    // Closes the program through File > exit, as the player does.
-    void Exit(Program& program, unsigned long window) {
-        ASSERT_TRUE(ClickAt(window, 20, 10));
-        auto popup = program.FindPopup(window, 20s);
-        ASSERT_TRUE(popup) << "the File menu did not open";
-        auto geometry = WindowGeometry(*popup);
-        ASSERT_TRUE(geometry);
-        ASSERT_TRUE(ClickAt(*popup, geometry->width / 2, geometry->height - 14));
-        int status = -1;
-        ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;
-    }
-
 private:
     std::string openerFolder_;
     std::string record_;
@@ -195,10 +168,10 @@ TEST_F(AboutEndToEnd, TheHelpMenuOpensTheBox) {
     auto geometry = WindowGeometry(*popup);
     ASSERT_TRUE(geometry);
     ASSERT_TRUE(ClickAt(*popup, geometry->width / 2, geometry->height / 2));  // its one item
-    auto box = FindWindowNamed(kBoxTitle, kTimeout);
+    auto box = FindWindowNamed(kBoxTitle, kWindowTimeout);
     ASSERT_TRUE(box) << "no about box";
     CheckBox(*box);
-    Exit(program, window);
+    ExitThroughFileMenu(program, window);
 }
 
 TEST_F(AboutEndToEnd, TheToolBarsQuestionMarkOpensTheBox) {
@@ -218,10 +191,10 @@ TEST_F(AboutEndToEnd, TheToolBarsQuestionMarkOpensTheBox) {
         return false;
     }, 20s)) << "no question-mark button";
     ASSERT_TRUE(ClickAt(window, mark.x(), mark.y()));
-    auto box = FindWindowNamed(kBoxTitle, kTimeout);
+    auto box = FindWindowNamed(kBoxTitle, kWindowTimeout);
     ASSERT_TRUE(box) << "no about box";
     CheckBox(*box);
-    Exit(program, window);
+    ExitThroughFileMenu(program, window);
 }
 
 }  // namespace

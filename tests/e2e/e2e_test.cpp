@@ -4,19 +4,19 @@
 // settings file it leaves behind.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QImage>
 #include <QString>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/e2e/ProgramTest.h"
+#include "tests/e2e/ScreenCheck.h"
 #include "tests/e2e/XSession.h"
 
 using namespace std::chrono_literals;
@@ -24,54 +24,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr Pixel kBackground{46, 70, 161};
-constexpr Pixel kTileFace{30, 30, 230};
-constexpr auto kWindowTimeout = 60s;  // generous: sanitizer builds on a loaded machine start slowly
-
-std::string Executable() {
-    const char* path = std::getenv("TESSERIN_EXE");
-    return path ? path : "";
-}
-
-class EndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (Executable().empty())
-            GTEST_SKIP() << "TESSERIN_EXE is not set";
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
-    }
-
-    // Starts the program and waits for its main window.
-    unsigned long Start(Program& program) {
-        program.Start();
-        auto window = program.FindMainWindow(kWindowTimeout);
-        EXPECT_TRUE(window) << "no main window appeared";
-        return window.value_or(0);
-    }
-
-    // Opens the File menu by clicking its title, and returns the popup.
-    std::optional<unsigned long> OpenFileMenu(Program& program, unsigned long window) {
-        EXPECT_TRUE(ClickAt(window, 20, 10));
-        return program.FindPopup(window, 20s);
-    }
-
-    void ChooseFromFileMenu(Program& program, unsigned long window, bool last) {
-        auto popup = OpenFileMenu(program, window);
-        ASSERT_TRUE(popup) << "the File menu did not open";
-        auto geometry = WindowGeometry(*popup);
-        ASSERT_TRUE(geometry);
-        ASSERT_TRUE(ClickAt(*popup, geometry->width / 2, last ? geometry->height - 14 : 14));
-    }
-
-    void ExitThroughFileMenu(Program& program, unsigned long window) {
-        ChooseFromFileMenu(program, window, true);
-        int status = -1;
-        ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
-};
+using EndToEnd = ProgramTest;
 
 bool SameGeometry(const std::optional<Geometry>& g, int x, int y, int width, int height) {
     return g && g->x == x && g->y == y && g->width == width && g->height == height;
@@ -86,7 +39,7 @@ std::string Describe(const std::optional<Geometry>& g) {
 
 TEST_F(EndToEnd, FirstStartOpensTheDefaultWindowAndExitSavesItsPlacement) {
     Program program(Executable());
-    unsigned long window = Start(program);
+    unsigned long window = StartProgram(program);
     ASSERT_NE(window, 0u);
     EXPECT_EQ(WindowTitle(window), "無題 - tesserin");
     auto geometry = WindowGeometry(window);
@@ -94,16 +47,13 @@ TEST_F(EndToEnd, FirstStartOpensTheDefaultWindowAndExitSavesItsPlacement) {
 
     ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
-    EXPECT_EQ(IniValue(settings, "Settings", "left"), "200") << settings;
-    EXPECT_EQ(IniValue(settings, "Settings", "top"), "100");
-    EXPECT_EQ(IniValue(settings, "Settings", "width"), "300");
-    EXPECT_EQ(IniValue(settings, "Settings", "height"), "400");
+    ExpectPlacement(settings, "200", "100", "300", "400");
     EXPECT_EQ(IniValue(settings, "Settings", "Image"), "");
 }
 
 TEST_F(EndToEnd, AMovedAndResizedWindowReopensExactlyThere) {
     Program program(Executable());
-    unsigned long window = Start(program);
+    unsigned long window = StartProgram(program);
     ASSERT_NE(window, 0u);
     ASSERT_TRUE(MoveWindow(window, 50, 60));
     ASSERT_TRUE(ResizeWindow(window, 700, 500));
@@ -111,65 +61,24 @@ TEST_F(EndToEnd, AMovedAndResizedWindowReopensExactlyThere) {
         << Describe(WindowGeometry(window));
     ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
-    EXPECT_EQ(IniValue(settings, "Settings", "left"), "50") << settings;
-    EXPECT_EQ(IniValue(settings, "Settings", "top"), "60");
-    EXPECT_EQ(IniValue(settings, "Settings", "width"), "700");
-    EXPECT_EQ(IniValue(settings, "Settings", "height"), "500");
+    ExpectPlacement(settings, "50", "60", "700", "500");
 
-    window = Start(program);
+    window = StartProgram(program);
     ASSERT_NE(window, 0u);
     auto geometry = WindowGeometry(window);
     EXPECT_TRUE(SameGeometry(geometry, 50, 60, 700, 500)) << Describe(geometry);
     ExitThroughFileMenu(program, window);
 }
 
-// Where the board's cells are: the view is the background-coloured band
-// between the bars; the board is laid out in it as the view does it.
-struct BoardOnScreen {
-    int viewTop = 0;
-    int left = 0;
-    int top = 0;
-    int piece = 0;
-    // The top-left corner of cell (row, column), in window coordinates.
-    int CellX(int column) const { return left + column * piece; }
-    int CellY(int row) const { return viewTop + top + row * piece; }
-    // A pixel just inside the frame of cell (row, column), in window coordinates.
-    int X(int column) const { return left + column * piece + 3; }
-    int Y(int row) const { return viewTop + top + row * piece + 3; }
-};
-
 std::optional<BoardOnScreen> FindBoard(unsigned long window) {
-    auto geometry = WindowGeometry(window);
-    if (!geometry)
-        return std::nullopt;
-    int top = -1;
-    int bottom = -1;
-    for (int y = 0; y < geometry->height; ++y) {
-        bool background = PixelAt(window, 4, y) == kBackground;
-        if (background && top < 0)
-            top = y;
-        if (!background && top >= 0) {
-            bottom = y;
-            break;
-        }
-    }
-    if (top < 0 || bottom < 0)
-        return std::nullopt;
-    const int width = geometry->width;
-    const int height = bottom - top;
-    const int side = width > height ? height - 30 : width - 30;
-    BoardOnScreen board;
-    board.viewTop = top;
-    board.left = (width - side) / 2;
-    board.top = 10;
-    board.piece = side / 4;
-    return board;
+    auto image = GrabWindow(window);
+    return image ? e2e::FindBoard(*image) : std::nullopt;
 }
 
 TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     Program program(Executable());
     program.WriteSettings("[Settings]\n");
-    unsigned long window = Start(program);
+    unsigned long window = StartProgram(program);
     ASSERT_NE(window, 0u);
     // The first paint reaches the screen a few rectangles at a time: wait for
     // the whole starting board, not just its first cell.
@@ -212,17 +121,7 @@ constexpr Pixel kFrameLight{128, 128, 128};
 constexpr Pixel kFrameDark{0, 0, 0};
 constexpr Pixel kWhite{255, 255, 255};
 
-bool Near(const std::optional<Pixel>& seen, const Pixel& wanted) {
-    auto close = [](int a, int b) { return a - b <= 6 && b - a <= 6; };
-    return seen && close(seen->red, wanted.red) && close(seen->green, wanted.green) &&
-           close(seen->blue, wanted.blue);
-}
-
-std::string Show(const std::optional<Pixel>& p) {
-    if (!p)
-        return "nothing";
-    return "(" + std::to_string(p->red) + ", " + std::to_string(p->green) + ", " + std::to_string(p->blue) + ")";
-}
+constexpr int kSlack = 6;
 
 // Writes a PNG of blocks of 100 x 100 pixels, colours row by row.
 bool WritePicture(const std::string& path, int columns, const std::vector<Pixel>& colours) {
@@ -275,10 +174,9 @@ constexpr std::array<std::pair<int, int>, 5> kInside = {{{3, 3}, {1, 1}, {5, 1},
 
 // The first spot inside cell k that does not show wanted, or "".
 std::string InsideDifference(const WindowImage& image, const BoardOnScreen& board, int k, const Pixel& wanted) {
-    const int p = board.piece;
     for (auto [fx, fy] : kInside) {
-        auto seen = image.At(board.CellX(k % 4) + p * fx / 6, board.CellY(k / 4) + p * fy / 6);
-        if (!Near(seen, wanted))
+        auto seen = image.At(board.X(k % 4, fx), board.Y(k / 4, fy));
+        if (!Near(seen, wanted, kSlack))
             return "cell " + std::to_string(k) + " inside shows " + Show(seen) + ", not " + Show(wanted);
     }
     return "";
@@ -330,7 +228,8 @@ std::string SolvedDifference(const WindowImage& image, const BoardOnScreen& boar
             {x, y + p / 2}, {x + p / 2, y}, {x + p - 2, y + p / 2}, {x + p - 1, y + p / 2}, {x + p / 2, y + p - 1}};
         for (auto [ex, ey] : edges) {
             auto seen = image.At(ex, ey);
-            if (!seen || Near(seen, kFrameLight) || Near(seen, kFrameDark) || Near(seen, kBackground))
+            if (!seen || Near(seen, kFrameLight, kSlack) || Near(seen, kFrameDark, kSlack) ||
+                Near(seen, kBackground, kSlack))
                 return "cell " + std::to_string(k) + " edge at (" + std::to_string(ex) + ", " + std::to_string(ey) +
                        ") shows " + Show(seen);
         }
@@ -347,9 +246,9 @@ protected:
         std::string difference = "no board found";
         bool shown = WaitFor(
             [&] {
-                auto board = FindBoard(window);
                 auto image = GrabWindow(window);
-                if (!board || !image)
+                auto board = image ? FindBoard(*image) : std::nullopt;
+                if (!board)
                     return false;
                 difference = check(*image, *board);
                 return difference.empty();
@@ -385,29 +284,28 @@ TEST_F(Pictures, APictureOnTheCommandLineIsCutIntoFramedPiecesThatSlideAndJoinWh
     program.WriteSettings("[Settings]\n");
     const std::string path = program.Folder() + "/写真 1.png";
     ASSERT_TRUE(WritePicture(path, 4, kSixteen));
-    program.Start({path});
-    auto window = program.FindMainWindow(kWindowTimeout);
-    ASSERT_TRUE(window) << "no main window appeared";
-    ExpectTitle(*window, "写真 1.png - tesserin");
-    ExpectPlaying(program, *window, kSixteenBoard, "picture");
+    const unsigned long window = StartProgram(program, {path});
+    ASSERT_NE(window, 0u);
+    ExpectTitle(window, "写真 1.png - tesserin");
+    ExpectPlaying(program, window, kSixteenBoard, "picture");
 
     // The piece left of the empty cell slides into it.
-    ClickCell(*window, 3, 2);
+    ClickCell(window, 3, 2);
     Cells moved = kSixteenBoard;
     moved[14] = kBackground;
     moved[15] = kSixteen[14];
-    ExpectPlaying(program, *window, moved, "picture-slid");
+    ExpectPlaying(program, window, moved, "picture-slid");
 
     // Sliding it back puts every piece home: the whole picture, frames gone.
-    ClickCell(*window, 3, 3);
+    ClickCell(window, 3, 3);
     Cells whole;
     std::copy(kSixteen.begin(), kSixteen.end(), whole.begin());
     ExpectBoard(
-        program, *window,
+        program, window,
         [&](const WindowImage& image, const BoardOnScreen& board) { return SolvedDifference(image, board, whole); },
         "picture-solved");
 
-    ExitThroughFileMenu(program, *window);
+    ExitThroughFileMenu(program, window);
 }
 
 TEST_F(Pictures, TheOpenDialogShowsAnotherPictureWhichTheNextStartReopens) {
@@ -417,44 +315,26 @@ TEST_F(Pictures, TheOpenDialogShowsAnotherPictureWhichTheNextStartReopens) {
     const std::string second = program.Folder() + "/second picture.png";
     ASSERT_TRUE(WritePicture(first, 4, kSixteen));
     ASSERT_TRUE(WritePicture(second, 4, kEight));
-    program.Start({first});
-    auto window = program.FindMainWindow(kWindowTimeout);
-    ASSERT_TRUE(window) << "no main window appeared";
-    ExpectPlaying(program, *window, kSixteenBoard, "first-picture");
+    unsigned long window = StartProgram(program, {first});
+    ASSERT_NE(window, 0u);
+    ExpectPlaying(program, window, kSixteenBoard, "first-picture");
 
-    // File > open image: the second entry of the File menu.
-    ASSERT_TRUE(OpenFileMenu(program, *window)) << "the File menu did not open";
-    ASSERT_TRUE(PressKeys("Down Down Return"));
-    // Qt's own dialog, with its untranslated title.
-    auto dialog = program.FindWindowTitled("Open", 30s);
-    ASSERT_TRUE(dialog) << "the open dialog did not appear";
-    ASSERT_TRUE(FocusWindow(*dialog));
-    ASSERT_TRUE(TypeText(second));
-    // The name field's completion list may take the first Enter.
-    bool closed = false;
-    for (int attempt = 0; attempt < 2 && !closed; ++attempt) {
-        ASSERT_TRUE(PressKeys("Return"));
-        closed = WaitFor([&] { return program.WindowsTitled("Open").empty(); }, 15s);
-    }
-    if (!closed)
-        SaveWindow(*dialog, program.Folder() + "/../tesserin-e2e-dialog.png");
-    ASSERT_TRUE(closed) << "the open dialog did not take the name";
-    ExpectTitle(*window, "second picture.png - tesserin");
-    ExpectPlaying(program, *window, kEightBoard, "second-picture");
+    ASSERT_NO_FATAL_FAILURE(OpenThroughDialog(program, window, second));
+    ExpectTitle(window, "second picture.png - tesserin");
+    ExpectPlaying(program, window, kEightBoard, "second-picture");
 
-    ExitThroughFileMenu(program, *window);
+    ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
     EXPECT_EQ(IniValue(settings, "Settings", "Image"), second) << settings;
     EXPECT_EQ(IniValue(settings, "Recent File List", "File1"), second);
     EXPECT_EQ(IniValue(settings, "Recent File List", "File2"), first);
 
     // No name on the command line: the remembered picture comes back.
-    program.Start();
-    window = program.FindMainWindow(kWindowTimeout);
-    ASSERT_TRUE(window) << "no main window appeared";
-    ExpectTitle(*window, "second picture.png - tesserin");
-    ExpectPlaying(program, *window, kEightBoard, "reopened-picture");
-    ExitThroughFileMenu(program, *window);
+    window = StartProgram(program);
+    ASSERT_NE(window, 0u);
+    ExpectTitle(window, "second picture.png - tesserin");
+    ExpectPlaying(program, window, kEightBoard, "reopened-picture");
+    ExitThroughFileMenu(program, window);
 }
 
 TEST_F(Pictures, ABrokenPictureIsReportedAndTheBoardShowsNumbers) {

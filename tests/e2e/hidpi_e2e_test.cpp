@@ -3,7 +3,6 @@
 // detail of single device pixels, which a 1x drawing enlarged cannot have.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QImage>
 #include <QString>
@@ -13,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/e2e/ProgramTest.h"
+#include "tests/e2e/ScreenCheck.h"
 #include "tests/e2e/XSession.h"
 
 using namespace std::chrono_literals;
@@ -21,8 +22,6 @@ using namespace e2e;
 namespace {
 
 constexpr int kRatio = 2;
-constexpr Pixel kBackground{46, 70, 161};
-constexpr Pixel kTileFace{30, 30, 230};
 // Stripe colours of the test picture: near no frame, face or background.
 constexpr Pixel kStripeA{220, 40, 40};
 constexpr Pixel kStripeB{40, 220, 40};
@@ -36,11 +35,6 @@ public:
     DoubleDensity& operator=(const DoubleDensity&) = delete;
 };
 
-std::string Executable() {
-    const char* path = std::getenv("TESSERIN_EXE");
-    return path ? path : "";
-}
-
 // The board's first cell in device pixels of the window, from the view's
 // band (found on screen) and the layout rule in logical pixels.
 struct FirstCell {
@@ -50,24 +44,14 @@ struct FirstCell {
     int side = 0;    // logical pixels
 };
 
-std::optional<FirstCell> FindFirstCell(const WindowImage& image, int windowWidth, int windowHeight) {
-    int top = -1, bottom = -1;
-    for (int y = 0; y < windowHeight; ++y) {
-        const bool background = image.At(4, y) == kBackground;
-        if (background && top < 0)
-            top = y;
-        if (!background && top >= 0) {
-            bottom = y;
-            break;
-        }
-    }
-    if (top < 0 || bottom < 0 || top % kRatio != 0)
+std::optional<FirstCell> FindFirstCell(const WindowImage& image, int windowWidth) {
+    auto view = FindView(image);
+    if (!view || view->top % kRatio != 0)
         return std::nullopt;
-    const int width = windowWidth / kRatio, height = (bottom - top) / kRatio;
-    const int side = width > height ? height - 30 : width - 30;
-    if (side < 8)
+    const BoardOnScreen board = LayOutBoard(0, 0, windowWidth / kRatio, (view->bottom - view->top) / kRatio);
+    if (board.side < 8)
         return std::nullopt;
-    return FirstCell{(width - side) / 2 * kRatio, top + 10 * kRatio, side / 4, side};
+    return FirstCell{board.left * kRatio, view->top + board.top * kRatio, board.piece, board.side};
 }
 
 // Aligned 2 x 2 blocks of device pixels inside [x, x + w) x [y, y + h) that
@@ -84,32 +68,13 @@ int MixedBlocks(const WindowImage& image, int x, int y, int w, int h) {
     return mixed;
 }
 
-class DoubleDensityEndToEnd : public ::testing::Test {
+class DoubleDensityEndToEnd : public ProgramTest {
 protected:
-    void SetUp() override {
-        if (Executable().empty())
-            GTEST_SKIP() << "TESSERIN_EXE is not set";
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
-    }
-
     // Waits until the window shows what ready accepts; the last image seen.
     std::optional<WindowImage> WaitForImage(unsigned long window, const std::function<bool(const WindowImage&)>& ready) {
         std::optional<WindowImage> image;
         WaitFor([&] { return (image = GrabWindow(window)) && ready(*image); }, 30s);
         return image;
-    }
-
-    void ExitThroughFileMenu(Program& program, unsigned long window) {
-        ASSERT_TRUE(ClickAt(window, 10 * kRatio, 5 * kRatio));
-        auto popup = program.FindPopup(window, 20s);
-        ASSERT_TRUE(popup) << "the File menu did not open";
-        auto geometry = WindowGeometry(*popup);
-        ASSERT_TRUE(geometry);
-        ASSERT_TRUE(ClickAt(*popup, geometry->width / 2, geometry->height - 7 * kRatio));
-        int status = -1;
-        ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 };
 
@@ -118,30 +83,29 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
     Program program(Executable());
     const std::string placement = "[Settings]\nleft=100\ntop=50\nwidth=300\nheight=400\n";
     program.WriteSettings(placement);
-    program.Start();
-    auto window = program.FindMainWindow(60s);
-    ASSERT_TRUE(window) << "no main window appeared";
+    unsigned long window = StartProgram(program);
+    ASSERT_NE(window, 0u);
 
     // The stored placement is logical: twice as many pixels on the server.
     ASSERT_TRUE(WaitFor([&] {
-        auto g = WindowGeometry(*window);
+        auto g = WindowGeometry(window);
         return g && g->x == 200 && g->y == 100 && g->width == 600 && g->height == 800;
     }, 20s)) << "window not at (200, 100) 600 x 800 device pixels";
 
     // The numbers board: tile 1's number has edges finer than a logical pixel.
     std::optional<FirstCell> cell;
-    auto numbers = WaitForImage(*window, [&](const WindowImage& image) {
-        cell = FindFirstCell(image, 600, 800);
+    auto numbers = WaitForImage(window, [&](const WindowImage& image) {
+        cell = FindFirstCell(image, 600);
         return cell && image.At(cell->x + 3 * kRatio, cell->y + 3 * kRatio) == kTileFace;
     });
     ASSERT_TRUE(numbers && cell) << "no board drawn";
     const int interior = (cell->piece - 3) * kRatio;
     const int mixed = MixedBlocks(*numbers, cell->x + kRatio, cell->y + kRatio, interior, interior);
     if (mixed < 8)
-        SaveWindow(*window, program.Folder() + "/../tesserin-e2e-hidpi-numbers.png");
+        SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-numbers.png");
     EXPECT_GE(mixed, 8) << "the number looks like a 1x drawing enlarged";
 
-    ExitThroughFileMenu(program, *window);
+    ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
     EXPECT_EQ(IniValue(settings, "Settings", "width"), "300") << settings;
     EXPECT_EQ(IniValue(settings, "Settings", "height"), "400");
@@ -159,9 +123,8 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
     const std::string path = program.Folder() + "/stripes.png";
     ASSERT_TRUE(stripes.save(QString::fromStdString(path), "PNG"));
     program.WriteSettings(placement);
-    program.Start({path});
-    window = program.FindMainWindow(60s);
-    ASSERT_TRUE(window) << "no main window appeared";
+    window = StartProgram(program, {path});
+    ASSERT_NE(window, 0u);
 
     // Along a row inside the first piece, both stripes show, and no two
     // device columns of one logical column are alike.
@@ -177,12 +140,12 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
         }
         return a && b;
     };
-    auto picture = WaitForImage(*window, alternating);
+    auto picture = WaitForImage(window, alternating);
     const bool sharp = picture && alternating(*picture);
     if (!sharp)
-        SaveWindow(*window, program.Folder() + "/../tesserin-e2e-hidpi-picture.png");
+        SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-picture.png");
     EXPECT_TRUE(sharp) << "the stripes did not reach the screen at device resolution";
-    ExitThroughFileMenu(program, *window);
+    ExitThroughFileMenu(program, window);
 }
 
 }  // namespace

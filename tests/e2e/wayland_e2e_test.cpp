@@ -11,10 +11,10 @@
 #include <QColor>
 #include <QImage>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "tests/e2e/ProgramTest.h"
+#include "tests/e2e/ScreenCheck.h"
 #include "tests/e2e/Weston.h"
 #include "tests/e2e/XDesktop.h"
 #include "tests/e2e/XSession.h"
@@ -24,14 +24,8 @@ using namespace e2e;
 
 namespace {
 
-constexpr QRgb kBackground = 0xFF2E46A1;  // (46, 70, 161)
-constexpr QRgb kTileFace = 0xFF1E1EE6;    // (30, 30, 230)
-constexpr auto kTimeout = 60s;
-
-std::string Executable() {
-    const char* path = std::getenv("TESSERIN_EXE");
-    return path ? path : "";
-}
+constexpr QRgb kBackgroundRgb = qRgb(kBackground.red, kBackground.green, kBackground.blue);
+constexpr QRgb kTileFaceRgb = qRgb(kTileFace.red, kTileFace.green, kTileFace.blue);
 
 // Qt's Wayland plugin loads Mesa's software GL driver, which leaves an
 // allocation at exit and is unloaded before LeakSanitizer reports it, so it
@@ -44,35 +38,16 @@ std::vector<std::pair<std::string, std::string>> ClientEnvironment(const Weston&
     return environment;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The board inside the view, found on the compositor's whole output: the
 // view is the one wide background-coloured rectangle there (the window's
-// icon has a few such pixels too), and the board a square 30 pixels short
-// of its smaller side, 10 pixels from its top, centred across.
-struct Board {
-    int left = 0;
-    int top = 0;
-    int piece = 0;
-    // A point just inside the frame of cell (row, column), and its centre.
-    QPoint Inside(int row, int column) const { return {left + column * piece + 3, top + row * piece + 3}; }
-    QPoint Centre(int row, int column) const {
-        return {left + column * piece + piece / 2, top + row * piece + piece / 2};
-    }
-};
-
-std::optional<Board> FindBoard(const QImage& image) {
+// icon has a few such pixels too).
+std::optional<BoardOnScreen> FindBoard(const QImage& image) {
     QRect view;
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             int end = x;
-            while (end < image.width() && row[end] == kBackground)
+            while (end < image.width() && row[end] == kBackgroundRgb)
                 ++end;
             if (end - x >= 60)
                 view |= QRect(x, y, end - x, 1);
@@ -81,8 +56,7 @@ std::optional<Board> FindBoard(const QImage& image) {
     }
     if (view.width() < 60 || view.height() < 60)
         return std::nullopt;
-    const int side = std::min(view.width(), view.height()) - 30;
-    return Board{view.left() + (view.width() - side) / 2, view.top() + 10, side / 4};
+    return LayOutBoard(view.left(), view.top(), view.width(), view.height());
 }
 
 bool Shows(const QImage& image, QPoint point, QRgb colour) {
@@ -96,7 +70,7 @@ bool ShowsNumbersBoard(const QImage& image, int emptyRow, int emptyColumn) {
         return false;
     for (int k = 0; k < 16; ++k) {
         const bool empty = k / 4 == emptyRow && k % 4 == emptyColumn;
-        if (!Shows(image, board->Inside(k / 4, k % 4), empty ? kBackground : kTileFace))
+        if (!Shows(image, QPoint(board->X(k % 4), board->Y(k / 4)), empty ? kBackgroundRgb : kTileFaceRgb))
             return false;
     }
     return true;
@@ -112,7 +86,7 @@ protected:
 
 TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoardSilently) {
     Weston weston(Weston::Backend::Headless, 1024, 768);
-    ASSERT_TRUE(weston.WaitReady(kTimeout)) << weston.Log();
+    ASSERT_TRUE(weston.WaitReady(kWindowTimeout)) << weston.Log();
     Program program(Executable());
     program.WriteSettings("[Settings]\nleft=50\ntop=60\nwidth=360\nheight=420\n");
     auto environment = ClientEnvironment(weston);
@@ -132,7 +106,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
                    output.find(".set_window_geometry(0, 0, 360, 420)") != std::string::npos &&
                    output.find(".create_buffer(") != std::string::npos;
         },
-        kTimeout);
+        kWindowTimeout);
     EXPECT_TRUE(mapped) << output.substr(0, 4000) << "\n" << weston.Log();
 
     QImage shot;
@@ -142,7 +116,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
             shot = image.value_or(QImage());
             return image && ShowsNumbersBoard(*image, 3, 3);
         },
-        kTimeout);
+        kWindowTimeout);
     if (!drawn)
         shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-headless.png"));
     EXPECT_TRUE(drawn) << "no numbers board on the compositor's output";
@@ -155,8 +129,8 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display for weston to draw into";
     Weston weston(Weston::Backend::X11, 1024, 768);
-    ASSERT_TRUE(weston.WaitReady(kTimeout)) << weston.Log();
-    auto output = weston.XWindow(kTimeout);
+    ASSERT_TRUE(weston.WaitReady(kWindowTimeout)) << weston.Log();
+    auto output = weston.XWindow(kWindowTimeout);
     ASSERT_TRUE(output) << "weston made no window\n" << weston.Log();
 
     Program program(Executable());
@@ -167,13 +141,13 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     program.Start();
 
     QImage shot;
-    std::optional<Board> board;
+    std::optional<BoardOnScreen> board;
     ASSERT_TRUE(WaitFor(
         [&] {
             shot = GrabWindowQImage(*output).convertToFormat(QImage::Format_RGB32);
             return ShowsNumbersBoard(shot, 3, 3) && (board = FindBoard(shot));
         },
-        kTimeout))
+        kWindowTimeout))
         << "no numbers board in weston's window";
 
     // weston takes the pointer's place from the X server only as it comes
@@ -182,8 +156,7 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     ASSERT_TRUE(geometry);
     ASSERT_TRUE(Capture("xdotool mousemove " + std::to_string(geometry->x + geometry->width + 20) + " " +
                         std::to_string(geometry->y + geometry->height + 20)));
-    const QPoint piece = board->Centre(3, 2);
-    ASSERT_TRUE(ClickAt(*output, piece.x(), piece.y()));
+    ASSERT_TRUE(ClickAt(*output, board->X(2, 3), board->Y(3, 3)));
     const bool slid = WaitFor(
         [&] {
             shot = GrabWindowQImage(*output).convertToFormat(QImage::Format_RGB32);
@@ -210,10 +183,7 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     const std::string settings = program.ReadSettings();
-    EXPECT_EQ(IniValue(settings, "Settings", "left"), "50") << settings;
-    EXPECT_EQ(IniValue(settings, "Settings", "top"), "60");
-    EXPECT_EQ(IniValue(settings, "Settings", "width"), "360");
-    EXPECT_EQ(IniValue(settings, "Settings", "height"), "420");
+    ExpectPlacement(settings, "50", "60", "360", "420");
     EXPECT_EQ(IniValue(settings, "Settings", "Image"), "");
     EXPECT_EQ(ReadFile(outputPath), "");
 }
