@@ -4,6 +4,7 @@
 // time in a temporary folder and removed afterwards.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -93,8 +94,29 @@ BENCHMARK(BmpReaderIntoImage)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 
+// Each reader runs beside its floor in shuffled repetitions, so a slow
+// spell of the machine falls on both sides of a ratio alike. Flags given on
+// the command line win.
+std::vector<char*> with_steady_defaults(int argc, char** argv) {
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    static char repetitions[] = "--benchmark_repetitions=6";
+    static char aggregates[] = "--benchmark_report_aggregates_only=true";
+    std::vector<char*> args(argv, argv + argc);
+    for (char* flag : {interleave, repetitions, aggregates}) {
+        const std::string name(flag, std::string(flag).find('='));
+        const bool given = std::any_of(argv + 1, argv + argc, [&](const char* arg) {
+            return std::string(arg).rfind(name, 0) == 0;
+        });
+        if (!given) args.push_back(flag);
+    }
+    return args;
+}
+
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> args = with_steady_defaults(argc, argv);
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
     const bench::TempFolder folder;
     g_png = folder.Path() / "picture.png";
     g_bmp = folder.Path() / "picture.bmp";
