@@ -5,6 +5,7 @@
 
 #include "board/PuzzleBoard.h"
 #include "image/Image.h"
+#include "tests/image/BlankImage.h"
 #include "platform/Sleep.h"
 
 // Opens the slides to the tests.
@@ -39,16 +40,7 @@ inline void Click(PuzzleBoard& board, int row, int column) {
                  board.top + row * board.PieceHeight() + board.PieceHeight() / 2);
 }
 
-// A picture of w x h with pixel memory of bits per pixel, all zero.
-inline Image Blank(int w, int h, int bits) {
-    Image image;
-    image.init_header();
-    image.set_width(w);
-    image.set_height(h);
-    image.set_bit_count(bits);
-    image.create();
-    return image;
-}
+using image_test::Blank;
 
 // Replaces the 1 ms sleep for the life of the object.
 class SleepHookScope {

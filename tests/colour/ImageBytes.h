@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "image/Image.h"
+#include "image/ImageFilter.h"
+#include "platform/PostedMessage.h"
 
 namespace colour_test {
 
@@ -28,6 +31,25 @@ inline ::testing::AssertionResult SameBytes(const Image& a, const Image& b) {
     for (std::size_t i = 0; i < x.size(); ++i)
         if (x[i] != y[i]) return ::testing::AssertionFailure() << "first difference at byte " << i;
     return ::testing::AssertionSuccess();
+}
+
+// One run of an operation on one image, with what its window was told.
+template <class Window>
+struct Run {
+    bool completed = false;
+    ImageFilter::ImageResults out;
+    Window window;
+};
+
+// Runs the operation on one image with a notification window, messages delivered.
+template <class Window>
+std::unique_ptr<Run<Window>> Execute(ImageFilter& filter, const Image& image) {
+    auto run = std::make_unique<Run<Window>>();
+    filter.set_notify_window(&run->window);
+    ImageFilter::ImageList in{const_cast<Image*>(&image)};
+    run->completed = filter.execute(in.begin(), in.end(), run->out);
+    platform::DispatchPostedMessages();
+    return run;
 }
 
 }  // namespace colour_test

@@ -13,6 +13,7 @@
 #include "colour/ColorDepthFilter.h"
 #include "colour/RowProgress.h"
 #include "image/Image.h"
+#include "tests/image/BlankImage.h"
 #include "platform/GuiApplication.h"
 #include "platform/PostedMessage.h"
 #include "tests/colour/ImageBytes.h"
@@ -61,31 +62,9 @@ Image Indexed(int bits, int width, int height, bool grey, int entries, unsigned 
     return image;
 }
 
-Image Direct(int bits, int width, int height) {
-    Image image;
-    image.init_header();
-    image.set_width(width);
-    image.set_height(height);
-    image.set_bit_count(bits);
-    image.create();
-    return image;
-}
+Image Direct(int bits, int width, int height) { return image_test::Blank(width, height, bits); }
 
-struct Run {
-    bool completed = false;
-    ImageFilter::ImageResults out;
-    RecordingWindow window;
-};
-
-// Runs the operation on one image with a notification window, messages delivered.
-std::unique_ptr<Run> Execute(ColorDepthFilter& filter, Image& image) {
-    auto run = std::make_unique<Run>();
-    filter.set_notify_window(&run->window);
-    ImageFilter::ImageList in{&image};
-    run->completed = filter.execute(in.begin(), in.end(), run->out);
-    platform::DispatchPostedMessages();
-    return run;
-}
+auto Execute(ColorDepthFilter& filter, const Image& image) { return colour_test::Execute<RecordingWindow>(filter, image); }
 
 class ColorDepthFilterTest : public ::testing::Test {
 protected:

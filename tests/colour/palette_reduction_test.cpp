@@ -19,6 +19,7 @@
 #include "platform/GuiApplication.h"
 #include "platform/PostedMessage.h"
 #include "tests/colour/ImageBytes.h"
+#include "tests/image/BlankImage.h"
 #include "tests/colour/ReferenceReduction.h"
 
 namespace {
@@ -64,15 +65,7 @@ private:
     const char* at_;
 };
 
-Image Blank(int bits, int width, int height) {
-    Image image;
-    image.init_header();
-    image.set_width(width);
-    image.set_height(height);
-    image.set_bit_count(bits);
-    image.create();
-    return image;
-}
+Image Blank(int bits, int width, int height) { return image_test::Blank(width, height, bits); }
 
 std::uint32_t Next(std::uint32_t& seed) {
     seed = seed * 1103515245u + 12345u;
@@ -123,20 +116,7 @@ Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
     return image;
 }
 
-struct Run {
-    bool completed = false;
-    ImageFilter::ImageResults out;
-    RecordingWindow window;
-};
-
-std::unique_ptr<Run> Execute(ColorDepthFilter& filter, const Image& image) {
-    auto run = std::make_unique<Run>();
-    filter.set_notify_window(&run->window);
-    ImageFilter::ImageList in{const_cast<Image*>(&image)};
-    run->completed = filter.execute(in.begin(), in.end(), run->out);
-    platform::DispatchPostedMessages();
-    return run;
-}
+auto Execute(ColorDepthFilter& filter, const Image& image) { return colour_test::Execute<RecordingWindow>(filter, image); }
 
 class PaletteReductionTest : public ::testing::Test {
 protected:

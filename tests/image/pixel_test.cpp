@@ -7,18 +7,11 @@
 #include <vector>
 
 #include "image/Image.h"
+#include "tests/image/BlankImage.h"
 
 namespace {
 
-Image created(int width, int height, int bits) {
-    Image image;
-    image.init_header();
-    image.set_width(width);
-    image.set_height(height);
-    image.set_bit_count(bits);
-    image.create();
-    return image;
-}
+using image_test::Blank;
 
 std::vector<std::uint8_t> memory_of(const Image& image) {
     return {image.bitmap(), image.bitmap() + image.image_size()};
@@ -27,7 +20,7 @@ std::vector<std::uint8_t> memory_of(const Image& image) {
 }  // namespace
 
 TEST(PixelPacking, OneBitPixelsRunFromTheTopBitDown) {
-    Image image = created(10, 1, 1);
+    Image image = Blank(10, 1, 1);
     image.set_index(Point(0, 0), 1, true);
     EXPECT_EQ(image.bitmap()[0], 0x80);
     image.set_index(Point(7, 0), 1, true);
@@ -41,7 +34,7 @@ TEST(PixelPacking, OneBitPixelsRunFromTheTopBitDown) {
 }
 
 TEST(PixelPacking, TwoAndFourBitPixelsShareBytesLeftmostHigh) {
-    Image two = created(8, 1, 2);
+    Image two = Blank(8, 1, 2);
     two.set_index(Point(0, 0), 3, true);
     two.set_index(Point(3, 0), 2, true);
     two.set_index(Point(5, 0), 1, true);
@@ -49,7 +42,7 @@ TEST(PixelPacking, TwoAndFourBitPixelsShareBytesLeftmostHigh) {
     EXPECT_EQ(two.bitmap()[1], 0x10);
     EXPECT_EQ(two.get_index(Point(3, 0), true), 2);
 
-    Image four = created(5, 1, 4);
+    Image four = Blank(5, 1, 4);
     four.set_index(Point(2, 0), 0xA, true);
     four.set_index(Point(3, 0), 0x5, true);
     EXPECT_EQ(four.bitmap()[1], 0xA5);
@@ -58,14 +51,14 @@ TEST(PixelPacking, TwoAndFourBitPixelsShareBytesLeftmostHigh) {
 }
 
 TEST(PixelPacking, ValuesAreStoredUnmaskedAsCallersAreTrusted) {
-    Image image = created(4, 1, 2);
+    Image image = Blank(4, 1, 2);
     image.set_index(Point(1, 0), 7, true);  // 3 bits: spills into pixel 0
     EXPECT_EQ(image.get_index(Point(0, 0), true), 1);
     EXPECT_EQ(image.get_index(Point(1, 0), true), 3);
 }
 
 TEST(PixelRows, PictureRowsAreStoredBottomUp) {
-    Image image = created(2, 3, 24);
+    Image image = Blank(2, 3, 24);
     image.set_color(Point(0, 0), Color(1, 2, 3), true);
     image.set_color(Point(0, 2), Color(4, 5, 6), true);
     const std::uint8_t* bits = image.bitmap();
@@ -82,7 +75,7 @@ TEST(PixelRows, PictureRowsAreStoredBottomUp) {
 }
 
 TEST(PixelStrict, ColourAccessMovesOutsidePointsToTheNearestPixel) {
-    Image image = created(10, 10, 24);
+    Image image = Blank(10, 10, 24);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x) image.set_color(Point(x, y), Color(x, y, 7), true);
     EXPECT_EQ(image.get_color(Point(-5, 3), true), Color(0, 3, 7));
@@ -94,7 +87,7 @@ TEST(PixelStrict, ColourAccessMovesOutsidePointsToTheNearestPixel) {
 }
 
 TEST(PixelStrict, IndexAccessIgnoresOutsidePoints) {
-    Image image = created(4, 2, 8);
+    Image image = Blank(4, 2, 8);
     std::memset(image.bitmap(), 0x33, image.image_size());
     const auto before = memory_of(image);
     EXPECT_EQ(image.get_index(Point(4, 0), true), 0);
@@ -107,7 +100,7 @@ TEST(PixelStrict, IndexAccessIgnoresOutsidePoints) {
 }
 
 TEST(PixelStrict, AddColorClampsEachChannel) {
-    Image image = created(3, 3, 24);
+    Image image = Blank(3, 3, 24);
     image.set_color(Point(1, 1), Color(250, 10, 128), true);
     image.add_color(Point(1, 1), 10, -20, 0);
     EXPECT_EQ(image.get_color(Point(1, 1), true), Color(255, 0, 128));
@@ -116,18 +109,18 @@ TEST(PixelStrict, AddColorClampsEachChannel) {
 }
 
 TEST(PixelStrict, FormatsWithoutAccessAreRefusedUntouched) {
-    Image eight = created(3, 3, 8);
+    Image eight = Blank(3, 3, 8);
     EXPECT_THROW(eight.get_color(Point(0, 0), true), Image::not_support);
     EXPECT_THROW(eight.set_color(Point(0, 0), Color(1, 1, 1), true), Image::not_support);
     EXPECT_THROW(eight.add_color(Point(0, 0), 1, 1, 1), Image::not_support);
     for (int bits : {16, 24, 32}) {
-        Image image = created(3, 3, bits);
+        Image image = Blank(3, 3, bits);
         const auto before = memory_of(image);
         EXPECT_THROW(image.get_index(Point(0, 0), true), Image::not_support) << bits;
         EXPECT_THROW(image.set_index(Point(0, 0), 1, true), Image::not_support) << bits;
         EXPECT_EQ(memory_of(image), before);
     }
-    Image thirty_two = created(3, 3, 32);
+    Image thirty_two = Blank(3, 3, 32);
     EXPECT_THROW(thirty_two.set_color(Point(0, 0), Color(1, 1, 1), true), Image::not_support);
     try {
         thirty_two.get_color(Point(0, 0), true);
@@ -150,8 +143,8 @@ TEST(PixelRowOperations, MatchThePerPixelWritesByteForByte) {
     std::mt19937 random(7);
     for (int bits : {1, 2, 4, 8}) {
         for (int width : {1, 3, 7, 9, 31, 33}) {
-            Image by_pixel = created(width, 3, bits);
-            Image by_row = created(width, 3, bits);
+            Image by_pixel = Blank(width, 3, bits);
+            Image by_row = Blank(width, 3, bits);
             std::vector<std::uint8_t> values(static_cast<std::size_t>(width));
             for (int y = 0; y < 3; ++y) {
                 for (auto& v : values) v = static_cast<std::uint8_t>(random() % (y == 2 ? 256 : (1u << bits)));
@@ -162,8 +155,8 @@ TEST(PixelRowOperations, MatchThePerPixelWritesByteForByte) {
         }
     }
     for (int width : {1, 2, 5}) {
-        Image by_pixel = created(width, 2, 24);
-        Image by_row = created(width, 2, 24);
+        Image by_pixel = Blank(width, 2, 24);
+        Image by_row = Blank(width, 2, 24);
         std::vector<std::uint8_t> bgr(3 * static_cast<std::size_t>(width));
         for (int y = 0; y < 2; ++y) {
             for (auto& v : bgr) v = static_cast<std::uint8_t>(random());
@@ -173,15 +166,15 @@ TEST(PixelRowOperations, MatchThePerPixelWritesByteForByte) {
         }
         ASSERT_EQ(memory_of(by_row), memory_of(by_pixel)) << "24 bits, width " << width;
     }
-    Image eight = created(2, 2, 8);
+    Image eight = Blank(2, 2, 8);
     const std::uint8_t row[6] = {};
     EXPECT_THROW(eight.set_color_row(0, row), Image::not_support);
-    Image colour = created(2, 2, 24);
+    Image colour = Blank(2, 2, 24);
     EXPECT_THROW(colour.set_index_row(0, row), Image::not_support);
 }
 
 TEST(PixelRowOperations, ClearingThePaddingKeepsOnlyPixelBits) {
-    Image image = created(5, 2, 2);  // 10 bits of 32 per row
+    Image image = Blank(5, 2, 2);  // 10 bits of 32 per row
     std::memset(image.bitmap(), 0xFF, image.image_size());
     image.clear_row_padding();
     for (int r = 0; r < 2; ++r) {
@@ -195,11 +188,11 @@ TEST(PixelRowOperations, ClearingThePaddingKeepsOnlyPixelBits) {
 
 TEST(PixelCopy, AssignMatchesAPerPixelCopyEvenOverDirtyPadding) {
     for (int bits : {1, 2, 4, 8, 24}) {
-        Image source = created(13, 4, bits);
+        Image source = Blank(13, 4, bits);
         std::mt19937 random(static_cast<unsigned>(bits));
         for (std::uint32_t i = 0; i < source.image_size(); ++i)
             source.bitmap()[i] = static_cast<std::uint8_t>(random());
-        Image expected = created(13, 4, bits);
+        Image expected = Blank(13, 4, bits);
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 13; ++x) {
                 if (bits < 24) {
