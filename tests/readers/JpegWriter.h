@@ -31,7 +31,6 @@ struct JpegParams {
     // A progressive scan script: each coefficient band of every component
     // refined bit by bit, many more scans than any writer makes.
     bool many_scans = false;
-    int many_scan_bands = 63;
     std::vector<std::uint8_t> pixels;  // top row first, samples interleaved
 };
 
@@ -70,7 +69,7 @@ inline std::string encode_jpeg(const JpegParams& p) {
         for (int c = 0; c < cinfo.num_components; ++c) dc.component_index[c] = c;
         script.push_back(dc);
         for (int c = 0; c < cinfo.num_components; ++c) {
-            for (int k = 1; k <= p.many_scan_bands; ++k) {
+            for (int k = 1; k <= 63; ++k) {
                 for (int al : {2, 1, 0}) {
                     jpeg_scan_info s{};
                     s.comps_in_scan = 1;
