@@ -117,10 +117,11 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
 
 void RatioReporter::PrintRatio(const char* what, const std::string& slow, const std::string& fast,
                                double limit) const {
+    // A pair that was filtered out, or only listed, has no figure to give.
+    if (!real_.count(slow) || !real_.count(fast)) return;
     const auto ratio = [&](const std::map<std::string, double>& times) {
-        const auto s = times.find(slow);
-        const auto f = times.find(fast);
-        return s == times.end() || f == times.end() || f->second <= 0 ? 0.0 : s->second / f->second;
+        const double f = times.at(fast);
+        return f <= 0 ? 0.0 : times.at(slow) / f;
     };
     if (limit > 0)
         std::printf("%s: %.3f real, %.3f CPU (limit %.2f)\n", what, ratio(real_), ratio(cpu_), limit);
