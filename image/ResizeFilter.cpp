@@ -9,6 +9,7 @@
 
 #include "image/Image.h"
 #include "image/Messages.h"
+#include "platform/VectorState.h"
 
 namespace {
 
@@ -285,6 +286,8 @@ bool ResizeFilter::resample(const Image& source, Image& result) {
     if (source.bit_count() != 24 || result.bit_count() != 24) throw Image::not_support();
 
     Sampler sampler(source, samples, margin_x, margin_y, width, height);
+    // The blends are scalar SSE: a window's fill just before would leave them at half speed.
+    platform::ClearUpperVectorState();
     for (int y = 0; y < height; ++y) {
         sampler.fill_row(y, width, background, result.scanline(y));
         if (take_cancel()) return false;
