@@ -14,7 +14,8 @@ void ApplyLayout(PuzzleBoard& board, const BoardLayout& layout) {
     board.top = layout.top;
     board.width = layout.side;
     board.height = layout.side;
-    board.Rebuild(true, true);
+    // Moved, or laid out again at the same size: the picture stays as it is.
+    board.Rebuild(true, !board.PictureFitsArea());
 }
 
 bool RunCommand(PuzzleBoard& board, int command) {

@@ -18,7 +18,8 @@ struct BoardLayout {
 // then draws nothing and ignores points until it grows again.
 BoardLayout LayoutForWindow(int windowWidth, int windowHeight);
 
-// Writes the layout into the board's area and rebuilds it.
+// Writes the layout into the board's area and rebuilds it with every piece
+// at home; the picture is scaled again only when it no longer fits the area.
 void ApplyLayout(PuzzleBoard& board, const BoardLayout& layout);
 
 inline constexpr int kCommandCoarser = 130;  // larger pieces

@@ -100,9 +100,7 @@ void PuzzleBoard::PreparePicture() {
         if (!out.empty() && out.front().get() != picture) *picture = std::move(*out.front());
     }
     const double ratio = WantedRatio();
-    const Size target(static_cast<int>(platform::DeviceEdge(width, ratio)),
-                      static_cast<int>(platform::DeviceEdge(height, ratio)));
-    ResizeFilter resize(target, true, true, Color(255, 255, 255), 1);
+    ResizeFilter resize(PictureTarget(ratio), true, true, Color(255, 255, 255), 1);
     ImageList in{picture};
     ImageResults out;
     resize.execute(in.begin(), in.end(), out);
@@ -118,6 +116,20 @@ double PuzzleBoard::WantedRatio() const {
     // grow past any screen's need (16 times the pixels already).
     if (!(ratio > 1.0)) return 1.0;
     return std::min(ratio, 4.0);
+}
+
+Size PuzzleBoard::PictureTarget(double ratio) const {
+    return Size(static_cast<int>(platform::DeviceEdge(width, ratio)),
+                static_cast<int>(platform::DeviceEdge(height, ratio)));
+}
+
+bool PuzzleBoard::PictureFitsArea() const {
+    if (!picture || picturePending_ || !boardImage.is_created()) return false;
+    const double ratio = WantedRatio();
+    const Size target = PictureTarget(ratio);
+    // The letterboxed picture is always the full target size, so its size
+    // tells which area it was made for.
+    return ratio == boardImageRatio && boardImage.width() == target.cx && boardImage.height() == target.cy;
 }
 
 void PuzzleBoard::MatchDeviceRatio() {

@@ -45,6 +45,11 @@ public:
     // preparing throws, the picture in use stays (drawn less sharp).
     void MatchDeviceRatio();
 
+    // boardImage already holds the picture prepared for the area's size and
+    // the view's density, so a rebuild after a move or a repeated layout can
+    // keep it.
+    bool PictureFitsArea() const;
+
     // Every cell, row by row. Draws nothing while a piece would be smaller
     // than one pixel.
     void Draw(platform::DeviceContext& dc);
@@ -104,6 +109,8 @@ private:
     bool HasPieceSize() const { return PieceWidth() >= 1 && PieceHeight() >= 1; }
     // The resolution to prepare the picture at.
     double WantedRatio() const;
+    // boardImage's size in device pixels for the area at that ratio.
+    Size PictureTarget(double ratio) const;
     // Raises the picture to 24 bits if needed and scales it into boardImage.
     void PreparePicture();
     // Gives the cell a piece, and with a picture the place of that piece in

@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
+#include "board/BoardLayout.h"
 #include "platform/Surface.h"
 #include "tests/board/BoardTestSupport.h"
 
@@ -139,6 +141,25 @@ TEST(DensityPicture, AnotherScreensRatioPreparesThePictureAgainKeepingTheGame) {
     board.MatchDeviceRatio();
     EXPECT_TRUE(window.invalidated.empty());
     EXPECT_EQ(board.boardImageRatio, 2.0);
+}
+
+TEST(DensityPicture, ALayoutKeepsThePictureUnlessItsSizeOrRatioChanged) {
+    Image photo = Detailed(300, 200);
+    DenseWindow window(1.0);
+    PuzzleBoard board;
+    board.view = &window;
+    board::ApplyLayout(board, {20, 10, 100});
+    board.SetPicture(&photo);
+    // Moved; then half the side on an unnoticed screen of twice the density:
+    // as many device pixels, yet a new picture.
+    for (auto [layout, ratio, kept] : {std::tuple{board::BoardLayout{40, 10, 100}, 1.0, true},
+                                       std::tuple{board::BoardLayout{40, 10, 50}, 2.0, false}}) {
+        const std::uint8_t* before = board.boardImage.bitmap();
+        window.reported = ratio;
+        board::ApplyLayout(board, layout);
+        EXPECT_EQ(board.boardImage.bitmap() == before, kept) << layout.side;
+        EXPECT_EQ(board.boardImageRatio, ratio) << layout.side;
+    }
 }
 
 }  // namespace
