@@ -1,9 +1,10 @@
 #include "tests/e2e/XDesktop.h"
 
+// Qt (in XSession.h) before Xlib: Xlib's macros break Qt's headers.
+#include "tests/e2e/XSession.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
-
-#include "tests/e2e/XSession.h"
 
 namespace e2e {
 
