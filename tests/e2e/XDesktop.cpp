@@ -8,28 +8,12 @@
 
 namespace e2e {
 
-namespace {
-
-// Asking about a window that has just closed is no reason to end the test
-// run, which is what Xlib's own handler does.
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-Display* OwnDisplay() {
-    static Display* display = [] {
-        XSetErrorHandler(IgnoreError);
-        return XOpenDisplay(nullptr);
-    }();
-    return display;
-}
-
-}  // namespace
-
 std::optional<unsigned long> FindWindowNamed(const std::string& pattern, std::chrono::milliseconds timeout) {
     return SearchWindow("--name " + Quote(pattern), timeout);
 }
 
 bool WindowVisible(unsigned long window) {
-    Display* display = OwnDisplay();
+    Display* display = SharedXDisplay();
     XWindowAttributes attributes;
     return display && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
@@ -46,7 +30,7 @@ bool MovePointer(unsigned long window, int x, int y) {
 }
 
 std::optional<CursorShot> CurrentCursor() {
-    Display* display = OwnDisplay();
+    Display* display = SharedXDisplay();
     int event = 0, error = 0;
     if (!display || !XFixesQueryExtension(display, &event, &error))
         return std::nullopt;
@@ -65,7 +49,7 @@ std::optional<CursorShot> CurrentCursor() {
 }
 
 std::optional<CursorShot> FontCursor(unsigned int shape) {
-    Display* display = OwnDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return std::nullopt;
     XSetWindowAttributes attributes{};

@@ -27,17 +27,7 @@ std::vector<unsigned long> ParseIds(const std::string& text) {
     return ids;
 }
 
-// A window may go away between two requests (a dialog closing): the request
-// then just fails, instead of Xlib's default handler ending the test.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-Display* TheDisplay() {
-    static Display* display = [] {
-        XSetErrorHandler(IgnoreError);
-        return XOpenDisplay(nullptr);
-    }();
-    return display;
-}
 
 bool Run(const std::string& command) { return Capture(command).has_value(); }
 
@@ -67,6 +57,16 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<st
     }
     execvp(args[0], args.data());
     _exit(127);
+}
+
+Display* OpenXDisplay() {
+    XSetErrorHandler(IgnoreError);
+    return XOpenDisplay(nullptr);
+}
+
+Display* SharedXDisplay() {
+    static Display* display = OpenXDisplay();
+    return display;
 }
 
 std::optional<std::string> Capture(const std::string& command) {
@@ -227,7 +227,7 @@ std::optional<unsigned long> SearchWindow(const std::string& criteria, std::chro
 }
 
 std::optional<Geometry> WindowGeometry(unsigned long window) {
-    Display* display = TheDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return std::nullopt;
     XWindowAttributes attributes;
@@ -251,7 +251,7 @@ std::string WindowTitle(unsigned long window) {
 
 namespace {
 bool PointerAt(int x, int y) {
-    Display* display = TheDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return false;
     Window root;
@@ -302,7 +302,7 @@ bool PressKeys(const std::string& keys) {
 
 namespace {
 QImage Grab(unsigned long window, int x, int y, int width, int height) {
-    Display* display = TheDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return {};
     XImage* image = XGetImage(display, window, x, y, width, height, AllPlanes, ZPixmap);

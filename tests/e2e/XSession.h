@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+struct _XDisplay;  // Xlib's Display, without Xlib's macros
+
 namespace e2e {
 
 struct Geometry {
@@ -62,6 +64,13 @@ auto WaitForValue(Get get, std::chrono::milliseconds timeout) -> decltype(get())
 // error appended to that file; the child's id.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& environment,
             const std::string& outputFile = "");
+
+// A new connection to the X display. Xlib's errors are ignored: a window
+// may go away between two requests (a dialog closing), and the request then
+// just fails, instead of Xlib's default handler ending the test.
+_XDisplay* OpenXDisplay();
+// The connection the helpers here share.
+_XDisplay* SharedXDisplay();
 
 class Program {
 public:

@@ -1,5 +1,8 @@
 #include "tests/e2e/XdndSource.h"
 
+// Qt (in XSession.h) before Xlib: Xlib's macros break Qt's headers.
+#include "tests/e2e/XSession.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -16,13 +19,11 @@ namespace {
 
 constexpr long kVersion = 5;
 
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
 // A connection of its own: the drag's events must not land in another
 // helper's queue.
 class Connection {
 public:
-    Connection() : display_(XOpenDisplay(nullptr)) {}
+    Connection() : display_(OpenXDisplay()) {}
     ~Connection() {
         if (display_)
             XCloseDisplay(display_);
@@ -142,7 +143,6 @@ DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path
     Display* d = connection.get();
     if (!d)
         return outcome;
-    XSetErrorHandler(IgnoreError);
     const Atoms atoms(d);
     outcome.aware = Aware(d, atoms, window);
     if (!outcome.aware)
