@@ -127,41 +127,30 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     Program program(Executable());
     const std::string outputPath = StartClient(program, weston);
 
+    // Whether weston's window comes to show, or to no longer show, the
+    // numbers board with its empty cell at empty.
     QImage shot;
-    std::optional<BoardOnScreen> board;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            shot = GrabWindowQImage(*output);
-            return ShowsNumbersBoard(shot, 15) && (board = FindBoard(shot));
-        },
-        kWindowTimeout))
-        << "no numbers board in weston's window";
+    auto numbers = [&](int empty, bool shown, std::chrono::milliseconds timeout) {
+        return WaitFor([&] { return ShowsNumbersBoard(shot = GrabWindowQImage(*output), empty) == shown; }, timeout);
+    };
+    ASSERT_TRUE(numbers(15, true, kWindowTimeout)) << "no numbers board in weston's window";
+    const auto board = FindBoard(shot);
+    ASSERT_TRUE(board);
 
     // weston takes the pointer's place from the X server only as it comes
     // into its window: bring it in from outside first.
     auto geometry = WindowGeometry(*output);
     ASSERT_TRUE(geometry && MovePointer(*output, geometry->width + 20, geometry->height + 20));
     ASSERT_TRUE(ClickAt(*output, board->X(2, 3), board->Y(3, 3)));
-    const bool slid = WaitFor(
-        [&] {
-            shot = GrabWindowQImage(*output);
-            return ShowsNumbersBoard(shot, 14);
-        },
-        20s);
+    const bool slid = numbers(14, true, 20s);
     if (!slid)
         shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-click.png"));
     EXPECT_TRUE(slid) << "the piece did not slide";
 
     // The click gave the window the keyboard: File (Alt+F), exit (X).
     ASSERT_TRUE(PressKeys("alt+f"));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            // The menu drops over the top row of pieces.
-            shot = GrabWindowQImage(*output);
-            return !ShowsNumbersBoard(shot, 14);
-        },
-        20s))
-        << "the File menu did not open";
+    // The menu drops over the top row of pieces.
+    EXPECT_TRUE(numbers(14, false, 20s)) << "the File menu did not open";
     ASSERT_TRUE(PressKeys("x"));
     ExpectCleanExit(program);
 
