@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace e2e {
@@ -18,23 +19,6 @@ namespace e2e {
 namespace {
 
 constexpr long kVersion = 5;
-
-// A connection of its own: the drag's events must not land in another
-// helper's queue.
-class Connection {
-public:
-    Connection() : display_(OpenXDisplay()) {}
-    ~Connection() {
-        if (display_)
-            XCloseDisplay(display_);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    Display* get() const { return display_; }
-
-private:
-    Display* display_;
-};
 
 struct Atoms {
     explicit Atoms(Display* d)
@@ -139,7 +123,9 @@ std::string FileUri(const std::string& path) {
 DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path,
                      std::chrono::milliseconds timeout) {
     DropOutcome outcome;
-    Connection connection;
+    // A connection of its own: the drag's events must not land in another
+    // helper's queue.
+    const std::unique_ptr<Display, int (*)(Display*)> connection(OpenXDisplay(), XCloseDisplay);
     Display* d = connection.get();
     if (!d)
         return outcome;
