@@ -61,8 +61,7 @@ std::string ExecutableDir() {
     return exe.parent_path().string();
 }
 
-std::optional<std::string> ThisInstalledPrefix(const InstallLayout& layout) {
-    const std::string exeDir = ExecutableDir();
+std::optional<std::string> ThisInstalledPrefix(const InstallLayout& layout, const std::string& exeDir) {
     if (exeDir.empty())
         return std::nullopt;
     InstallLayout resolved = layout;

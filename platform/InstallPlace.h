@@ -32,8 +32,9 @@ std::optional<std::string> InstalledPrefix(const std::string& exeDir, const Inst
 // The running program's folder, symbolic links resolved; empty when unknown.
 std::string ExecutableDir();
 
-// InstalledPrefix for the running program, with the configured prefix
-// resolved and the file system asked.
-std::optional<std::string> ThisInstalledPrefix(const InstallLayout& layout);
+// InstalledPrefix for the running program (whose folder is exeDir), with the
+// configured prefix resolved and the file system asked.
+std::optional<std::string> ThisInstalledPrefix(const InstallLayout& layout,
+                                               const std::string& exeDir = ExecutableDir());
 
 }  // namespace platform

@@ -52,30 +52,23 @@ PainterContext::~PainterContext() {
     if (onRelease_) onRelease_();
 }
 
+QRect DeviceRect(const QRect& r, double ratio, const QRect& bounds, int grow) {
+    const std::int64_t l = DeviceEdge(r.left(), ratio) - grow, t = DeviceEdge(r.top(), ratio) - grow;
+    const std::int64_t rr = DeviceEdge(std::int64_t(r.right()) + 1, ratio) + grow;
+    const std::int64_t b = DeviceEdge(std::int64_t(r.bottom()) + 1, ratio) + grow;
+    const int cl = Clamp(l, bounds.left(), bounds.right() + 1), cr = Clamp(rr, bounds.left(), bounds.right() + 1);
+    const int ct = Clamp(t, bounds.top(), bounds.bottom() + 1), cb = Clamp(b, bounds.top(), bounds.bottom() + 1);
+    return cl < cr && ct < cb ? QRect(cl, ct, cr - cl, cb - ct) : QRect();
+}
+
 void PainterContext::SetClip(const QRegion& clip) {
     clipped_ = true;
     drawable_.clear();
-    if (!surface_ || surface_->isNull()) {
-        clip_ = QRegion();
-        return;
-    }
-    clip_ = clip;
-    if (ratio_ == 1.0) {
-        clip_ = clip.intersected(surface_->rect());
-        drawable_.assign(clip_.begin(), clip_.end());
-        return;
-    }
+    clip_ = surface_ && !surface_->isNull() ? clip : QRegion();
     // The device pixels of the clip's logical pixels, edges mapped as every
     // drawing maps them.
     QRegion device;
-    for (const QRect& r : clip) {
-        const std::int64_t l = Device(r.left()), t = Device(r.top());
-        const std::int64_t rr = Device(std::int64_t(r.right()) + 1), b = Device(std::int64_t(r.bottom()) + 1);
-        const QRect bounds = surface_->rect();
-        const int cl = Clamp(l, bounds.left(), bounds.right() + 1), cr = Clamp(rr, bounds.left(), bounds.right() + 1);
-        const int ct = Clamp(t, bounds.top(), bounds.bottom() + 1), cb = Clamp(b, bounds.top(), bounds.bottom() + 1);
-        if (cl < cr && ct < cb) device += QRect(cl, ct, cr - cl, cb - ct);
-    }
+    for (const QRect& r : clip_) device += DeviceRect(r, ratio_, surface_->rect());
     drawable_.assign(device.begin(), device.end());
 }
 

@@ -20,6 +20,10 @@ namespace platform {
 
 struct ResolvedFont;
 
+// The device pixels that show the logical rectangle r at ratio, grown by
+// grow device pixels on every side and cut to bounds; empty when none remain.
+QRect DeviceRect(const QRect& r, double ratio, const QRect& bounds, int grow = 0);
+
 class PainterContext final : public DeviceContext {
 public:
     // Called with a box around every change the context makes, in logical

@@ -395,8 +395,8 @@ std::string ChooseSettingsPath(const std::string& exeDir, const std::string& fol
 
 std::string SettingsFilePath(const std::string& folderName, const std::string& fileName,
                              const InstallLayout& layout) {
-    std::string exeDir = ExecutableDir();
-    const bool installed = !exeDir.empty() && ThisInstalledPrefix(layout).has_value();
+    const std::string exeDir = ExecutableDir();
+    const bool installed = ThisInstalledPrefix(layout, exeDir).has_value();
     const char* home = std::getenv("HOME");
     if (!IsAbsolute(home)) {
         if (const passwd* pw = ::getpwuid(::getuid()))

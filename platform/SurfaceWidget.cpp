@@ -17,16 +17,9 @@ namespace {
 // A ratio the surface can be made at: the screen's, within reason.
 double UsableRatio(double ratio) { return std::isfinite(ratio) && ratio > 0 ? std::clamp(ratio, 0.25, 8.0) : 1.0; }
 
-// The device pixels that show the logical rectangle r, with a device pixel
-// more on every side at fractional ratios, where the window system may round
-// the area it shows outwards; never beyond the surface.
-QRect DeviceRect(const QRect& r, const QImage& surface) {
-    const double ratio = surface.devicePixelRatio();
-    const int grow = ratio == std::floor(ratio) ? 0 : 1;
-    const auto l = DeviceEdge(r.left(), ratio) - grow, t = DeviceEdge(r.top(), ratio) - grow;
-    const auto rr = DeviceEdge(std::int64_t(r.right()) + 1, ratio) + grow;
-    const auto b = DeviceEdge(std::int64_t(r.bottom()) + 1, ratio) + grow;
-    return QRect(int(l), int(t), int(rr - l), int(b - t)).intersected(surface.rect());
+// The widget's size in the surface's device pixels.
+QSize DeviceSize(const QSize& logical, double ratio) {
+    return QSize(int(DeviceEdge(logical.width(), ratio)), int(DeviceEdge(logical.height(), ratio)));
 }
 
 std::vector<SurfaceWidget*>& LiveWidgets() {
@@ -52,8 +45,7 @@ SurfaceWidget::~SurfaceWidget() {
 
 void SurfaceWidget::NewSurface() {
     const double ratio = UsableRatio(devicePixelRatioF());
-    const QSize device(int(DeviceEdge(width(), ratio)), int(DeviceEdge(height(), ratio)));
-    surface_ = std::make_shared<QImage>(device, QImage::Format_RGB32);
+    surface_ = std::make_shared<QImage>(DeviceSize(size(), ratio), QImage::Format_RGB32);
     surface_->setDevicePixelRatio(ratio);
     surface_->fill(qRgb(background_.red, background_.green, background_.blue));
     invalid_ = erase_ = QRegion(rect());
@@ -130,9 +122,12 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     const double ratio = surface_->devicePixelRatio();
+    // At fractional ratios a device pixel more on every side: the window
+    // system may round the area it shows outwards.
+    const int grow = ratio == std::floor(ratio) ? 0 : 1;
     for (const QRect& r : exposed) {
         // Device pixels of the surface onto the same device pixels.
-        const QRect source = DeviceRect(r, *surface_);
+        const QRect source = DeviceRect(r, ratio, surface_->rect(), grow);
         if (!source.isEmpty()) painter.drawImage(QPointF(source.topLeft()) / ratio, *surface_, QRectF(source));
     }
     if ((QRegion(unshown_) - exposed).isEmpty()) unshown_ = QRect();
@@ -145,7 +140,7 @@ void SurfaceWidget::resizeEvent(QResizeEvent* event) {
         FollowScreenRatio();
         return;
     }
-    if (surface_->size() == QSize(int(DeviceEdge(width(), ratio)), int(DeviceEdge(height(), ratio)))) return;
+    if (surface_->size() == DeviceSize(size(), ratio)) return;
     NewSurface();
     update();
 }

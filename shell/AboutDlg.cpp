@@ -111,7 +111,7 @@ std::string ReadmeUrl() {
     // with it; elsewhere (the build tree) the project's own, else the copy
     // installed where this build was configured to go.
     const std::string programDir = platform::ExecutableDir();
-    const std::optional<std::string> prefix = platform::ThisInstalledPrefix(Installation());
+    const std::optional<std::string> prefix = platform::ThisInstalledPrefix(Installation(), programDir);
     const ReadmePlaces places{prefix ? programDir : std::string(),
                               InstalledReadme(prefix.value_or(Installation().prefix)), TESSERIN_README_SOURCE};
     const std::string path = ChooseReadme(programDir, places, [](const std::string& candidate) {

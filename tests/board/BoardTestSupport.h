@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "board/PuzzleBoard.h"
-#include "image/Image.h"
 #include "tests/image/BlankImage.h"
 #include "platform/Sleep.h"
 

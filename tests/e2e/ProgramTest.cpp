@@ -69,6 +69,10 @@ void ChooseFromFileMenu(Program& program, unsigned long window, bool last) {
 
 void ExitThroughFileMenu(Program& program, unsigned long window) {
     ASSERT_NO_FATAL_FAILURE(ChooseFromFileMenu(program, window, true));
+    ExpectCleanExit(program);
+}
+
+void ExpectCleanExit(Program& program) {
     int status = -1;
     ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;

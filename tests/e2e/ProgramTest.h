@@ -39,5 +39,7 @@ void ChooseFromFileMenu(Program& program, unsigned long window, bool last);
 void OpenThroughDialog(Program& program, unsigned long window, const std::string& path);
 // File > exit, the last entry: the program must end with status 0.
 void ExitThroughFileMenu(Program& program, unsigned long window);
+// The program, told to, must end with status 0.
+void ExpectCleanExit(Program& program);
 
 }  // namespace e2e

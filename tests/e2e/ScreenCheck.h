@@ -2,6 +2,9 @@
 // What the end-to-end tests look for on screen: the program's own colours,
 // pixels compared with some slack, and the board where the view lays it out.
 
+#include <array>
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -52,5 +55,28 @@ std::optional<Rows> FindView(const WindowImage& image);
 
 // The board in a window as wide as its view.
 std::optional<BoardOnScreen> FindBoard(const WindowImage& image);
+std::optional<BoardOnScreen> FindBoard(unsigned long window);
+// Clicks the middle of cell (row, column) of the board the window shows.
+bool ClickCell(unsigned long window, int row, int column);
+
+// What each cell of a 4 x 4 board shows, row by row.
+using Cells = std::array<Pixel, 16>;
+
+// "" when the spots well inside cell k (clear of its frame and of blurred
+// edges) are all within tolerance of wanted; otherwise what one shows.
+std::string InsideDifference(const WindowImage& image, const BoardOnScreen& board, int k, const Pixel& wanted,
+                             int tolerance);
+// "" when, just inside their frames, the cells show numbered tiles and
+// cell empty the background; otherwise the first cell that does not.
+std::string NumbersDifference(const WindowImage& image, const BoardOnScreen& board, int empty);
+
+// Finds the difference between the board an image shows and the one wanted ("": none).
+using BoardCheck = std::function<std::string(const WindowImage&, const BoardOnScreen&)>;
+// Polls the window until check finds no difference; the last one found otherwise.
+std::string WaitForBoard(unsigned long window, const BoardCheck& check,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30));
+// The same as a test's expectation, named what; on failure the window is
+// saved beside the program's folder for a look.
+void ExpectBoard(const Program& program, unsigned long window, const BoardCheck& check, const std::string& what);
 
 }  // namespace e2e

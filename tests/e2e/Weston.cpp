@@ -1,11 +1,11 @@
 #include "tests/e2e/Weston.h"
 
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QString>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -38,23 +38,15 @@ Weston::Weston(Backend backend, int width, int height) {
         "--height=" + std::to_string(height),
         "--log=" + runtime_ + "/weston.log",
     };
-    // The screenshooter's protocol is only offered to debugging sessions.
-    if (backend == Backend::Headless)
+    // Its own clients (panel, keyboard) must not find another compositor.
+    std::vector<std::pair<std::string, std::string>> environment = {{"XDG_RUNTIME_DIR", runtime_},
+                                                                    {"WAYLAND_DISPLAY", ""}};
+    if (backend == Backend::Headless) {
+        // The screenshooter's protocol is only offered to debugging sessions.
         arguments.push_back("--debug");
-    pid_ = fork();
-    if (pid_ == 0) {
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-        // Its own clients (panel, keyboard) must not find another compositor.
-        unsetenv("WAYLAND_DISPLAY");
-        if (backend == Backend::Headless)
-            unsetenv("DISPLAY");
-        execvp(argv[0], argv.data());
-        _exit(127);
+        environment.emplace_back("DISPLAY", "");
     }
+    pid_ = Spawn(arguments, environment);
 }
 
 Weston::~Weston() {

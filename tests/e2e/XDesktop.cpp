@@ -1,34 +1,19 @@
 #include "tests/e2e/XDesktop.h"
 
+// Qt (in XSession.h) before Xlib: Xlib's macros break Qt's headers.
+#include "tests/e2e/XSession.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
-#include "tests/e2e/XSession.h"
-
 namespace e2e {
-
-namespace {
-
-// Asking about a window that has just closed is no reason to end the test
-// run, which is what Xlib's own handler does.
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-Display* OwnDisplay() {
-    static Display* display = [] {
-        XSetErrorHandler(IgnoreError);
-        return XOpenDisplay(nullptr);
-    }();
-    return display;
-}
-
-}  // namespace
 
 std::optional<unsigned long> FindWindowNamed(const std::string& pattern, std::chrono::milliseconds timeout) {
     return SearchWindow("--name " + Quote(pattern), timeout);
 }
 
 bool WindowVisible(unsigned long window) {
-    Display* display = OwnDisplay();
+    Display* display = SharedXDisplay();
     XWindowAttributes attributes;
     return display && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
@@ -45,7 +30,7 @@ bool MovePointer(unsigned long window, int x, int y) {
 }
 
 std::optional<CursorShot> CurrentCursor() {
-    Display* display = OwnDisplay();
+    Display* display = SharedXDisplay();
     int event = 0, error = 0;
     if (!display || !XFixesQueryExtension(display, &event, &error))
         return std::nullopt;
@@ -64,7 +49,7 @@ std::optional<CursorShot> CurrentCursor() {
 }
 
 std::optional<CursorShot> FontCursor(unsigned int shape) {
-    Display* display = OwnDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return std::nullopt;
     XSetWindowAttributes attributes{};

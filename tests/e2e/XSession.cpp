@@ -1,8 +1,6 @@
 #include "tests/e2e/XSession.h"
 
-// Qt before Xlib: Xlib's macros break Qt's headers.
-#include <QImage>
-
+// Qt (in the header) before Xlib: Xlib's macros break Qt's headers.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -29,21 +27,47 @@ std::vector<unsigned long> ParseIds(const std::string& text) {
     return ids;
 }
 
-// A window may go away between two requests (a dialog closing): the request
-// then just fails, instead of Xlib's default handler ending the test.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-Display* TheDisplay() {
-    static Display* display = [] {
-        XSetErrorHandler(IgnoreError);
-        return XOpenDisplay(nullptr);
-    }();
-    return display;
-}
 
 bool Run(const std::string& command) { return Capture(command).has_value(); }
 
 }  // namespace
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& environment,
+            const std::string& outputFile) {
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    std::vector<char*> args;
+    for (const std::string& argument : argv)
+        args.push_back(const_cast<char*>(argument.c_str()));
+    args.push_back(nullptr);
+    for (const auto& [name, value] : environment) {
+        if (value.empty())
+            unsetenv(name.c_str());
+        else
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+    if (!outputFile.empty()) {
+        int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            dup2(fd, STDOUT_FILENO);
+            dup2(fd, STDERR_FILENO);
+        }
+    }
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+Display* OpenXDisplay() {
+    XSetErrorHandler(IgnoreError);
+    return XOpenDisplay(nullptr);
+}
+
+Display* SharedXDisplay() {
+    static Display* display = OpenXDisplay();
+    return display;
+}
 
 std::optional<std::string> Capture(const std::string& command) {
     FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
@@ -103,26 +127,11 @@ void Program::WriteSettings(const std::string& text) const {
 std::string Program::ReadSettings() const { return ReadFile(SettingsPath()); }
 
 void Program::Start(const std::vector<std::string>& arguments) {
-    pid_ = fork();
-    if (pid_ == 0) {
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(executable_.c_str()));
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        for (const auto& [name, value] : environment_)
-            setenv(name.c_str(), value.c_str(), 1);
-        if (!outputFile_.empty()) {
-            int fd = open(outputFile_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-            if (fd >= 0) {
-                dup2(fd, STDOUT_FILENO);
-                dup2(fd, STDERR_FILENO);
-            }
-        }
-        execv(executable_.c_str(), argv.data());
-        _exit(127);
-    }
+    std::vector<std::string> argv = {executable_};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    auto environment = environment_;
+    environment.insert(environment.begin(), {"QT_QPA_PLATFORM", "xcb"});
+    pid_ = Spawn(argv, environment, outputFile_);
 }
 
 bool Program::Running() {
@@ -166,76 +175,59 @@ std::vector<unsigned long> Program::WindowsTitled(const std::string& title) {
 
 std::optional<unsigned long> Program::FindMainWindow(std::chrono::milliseconds timeout) {
     const std::string suffix = " - tesserin";
-    std::optional<unsigned long> found;
-    WaitFor(
-        [&] {
+    return WaitForValue(
+        [&]() -> std::optional<unsigned long> {
             for (unsigned long id : Windows()) {
                 const std::string title = WindowTitle(id);
-                if (title.size() > suffix.size() && title.ends_with(suffix)) {
-                    found = id;
-                    return true;
-                }
+                if (title.size() > suffix.size() && title.ends_with(suffix))
+                    return id;
             }
-            return false;
+            return std::nullopt;
         },
         timeout);
-    return found;
 }
 
 std::optional<unsigned long> Program::FindPopup(unsigned long mainWindow, std::chrono::milliseconds timeout) {
-    std::optional<unsigned long> found;
-    WaitFor(
-        [&] {
+    return WaitForValue(
+        [&]() -> std::optional<unsigned long> {
             auto main = WindowGeometry(mainWindow);
-            if (!main)
-                return false;
-            for (unsigned long id : Windows()) {
+            for (unsigned long id : main ? Windows() : std::vector<unsigned long>{}) {
                 auto geometry = WindowGeometry(id);
                 // A menu opens below the main window's top edge, starting within its width.
                 // Tooltips are narrower than any menu.
                 if (id != mainWindow && geometry && geometry->y > main->y && geometry->x >= main->x &&
-                    geometry->x < main->x + main->width && geometry->width >= 100) {
-                    found = id;
-                    return true;
-                }
+                    geometry->x < main->x + main->width && geometry->width >= 100)
+                    return id;
             }
-            return false;
+            return std::nullopt;
         },
         timeout);
-    return found;
 }
 
 std::optional<unsigned long> Program::FindWindowTitled(const std::string& title,
                                                        std::chrono::milliseconds timeout) {
-    std::optional<unsigned long> found;
-    WaitFor(
-        [&] {
+    return WaitForValue(
+        [&]() -> std::optional<unsigned long> {
             auto titled = WindowsTitled(title);
-            if (titled.empty())
-                return false;
-            found = titled.front();
-            return true;
+            return titled.empty() ? std::nullopt : std::optional(titled.front());
         },
         timeout);
-    return found;
 }
 
 std::optional<unsigned long> SearchWindow(const std::string& criteria, std::chrono::milliseconds timeout) {
-    std::optional<unsigned long> found;
-    WaitFor(
-        [&] {
+    return WaitForValue(
+        [&]() -> std::optional<unsigned long> {
             auto ids = Capture("xdotool search --onlyvisible " + criteria);
             unsigned long id = 0;
             if (ids && std::istringstream(*ids) >> id)
-                found = id;
-            return found.has_value();
+                return id;
+            return std::nullopt;
         },
         timeout);
-    return found;
 }
 
 std::optional<Geometry> WindowGeometry(unsigned long window) {
-    Display* display = TheDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return std::nullopt;
     XWindowAttributes attributes;
@@ -259,7 +251,7 @@ std::string WindowTitle(unsigned long window) {
 
 namespace {
 bool PointerAt(int x, int y) {
-    Display* display = TheDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return false;
     Window root;
@@ -310,7 +302,7 @@ bool PressKeys(const std::string& keys) {
 
 namespace {
 QImage Grab(unsigned long window, int x, int y, int width, int height) {
-    Display* display = TheDisplay();
+    Display* display = SharedXDisplay();
     if (!display)
         return {};
     XImage* image = XGetImage(display, window, x, y, width, height, AllPlanes, ZPixmap);
@@ -332,17 +324,14 @@ QImage Grab(unsigned long window, int x, int y, int width, int height) {
 }  // namespace
 
 std::optional<Pixel> PixelAt(unsigned long window, int x, int y) {
-    QImage image = Grab(window, x, y, 1, 1);
-    if (image.isNull())
-        return std::nullopt;
-    QRgb value = image.pixel(0, 0);
-    return Pixel{qRed(value), qGreen(value), qBlue(value)};
+    return WindowImage(Grab(window, x, y, 1, 1)).At(0, 0);
 }
 
 std::optional<Pixel> WindowImage::At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    if (!image_.rect().contains(x, y))
         return std::nullopt;
-    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+    const QRgb value = image_.pixel(x, y);
+    return Pixel{qRed(value), qGreen(value), qBlue(value)};
 }
 
 QImage GrabWindowQImage(unsigned long window) {
@@ -354,15 +343,7 @@ std::optional<WindowImage> GrabWindow(unsigned long window) {
     QImage image = GrabWindowQImage(window);
     if (image.isNull())
         return std::nullopt;
-    std::vector<Pixel> pixels;
-    pixels.reserve(static_cast<std::size_t>(image.width()) * image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            QRgb value = image.pixel(x, y);
-            pixels.push_back(Pixel{qRed(value), qGreen(value), qBlue(value)});
-        }
-    }
-    return WindowImage(image.width(), image.height(), std::move(pixels));
+    return WindowImage(std::move(image));
 }
 
 bool SaveWindow(unsigned long window, const std::string& path) {

@@ -5,13 +5,14 @@
 
 #include <sys/types.h>
 
+#include <QImage>
 #include <chrono>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class QImage;
+struct _XDisplay;  // Xlib's Display, without Xlib's macros
 
 namespace e2e {
 
@@ -49,6 +50,27 @@ bool WaitFor(Ready ready, std::chrono::milliseconds timeout) {
         nanosleep(&pause, nullptr);
     }
 }
+
+// Polls until get() gives a value or the timeout passes; the last answer.
+template <typename Get>
+auto WaitForValue(Get get, std::chrono::milliseconds timeout) -> decltype(get()) {
+    decltype(get()) value;
+    WaitFor([&] { return (value = get()).has_value(); }, timeout);
+    return value;
+}
+
+// Starts argv[0] with the variables set over this process's own (an empty
+// value removes one) and, unless outputFile is "", its standard output and
+// error appended to that file; the child's id.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& environment,
+            const std::string& outputFile = "");
+
+// A new connection to the X display. Xlib's errors are ignored: a window
+// may go away between two requests (a dialog closing), and the request then
+// just fails, instead of Xlib's default handler ending the test.
+_XDisplay* OpenXDisplay();
+// The connection the helpers here share.
+_XDisplay* SharedXDisplay();
 
 class Program {
 public:
@@ -117,18 +139,14 @@ std::optional<Pixel> PixelAt(unsigned long window, int x, int y);
 // All of a window's pixels at one moment, so that checks agree with each other.
 class WindowImage {
 public:
-    WindowImage() = default;
-    WindowImage(int width, int height, std::vector<Pixel> pixels)
-        : width_(width), height_(height), pixels_(std::move(pixels)) {}
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    explicit WindowImage(QImage image) : image_(std::move(image)) {}
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
     // Nothing outside the image.
     std::optional<Pixel> At(int x, int y) const;
 
 private:
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<Pixel> pixels_;
+    QImage image_;
 };
 std::optional<WindowImage> GrabWindow(unsigned long window);
 // The same as a QImage in RGB32; a null image when the window is gone.

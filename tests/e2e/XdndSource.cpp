@@ -1,5 +1,8 @@
 #include "tests/e2e/XdndSource.h"
 
+// Qt (in XSession.h) before Xlib: Xlib's macros break Qt's headers.
+#include "tests/e2e/XSession.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -8,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace e2e {
@@ -15,25 +19,6 @@ namespace e2e {
 namespace {
 
 constexpr long kVersion = 5;
-
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-// A connection of its own: the drag's events must not land in another
-// helper's queue.
-class Connection {
-public:
-    Connection() : display_(XOpenDisplay(nullptr)) {}
-    ~Connection() {
-        if (display_)
-            XCloseDisplay(display_);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    Display* get() const { return display_; }
-
-private:
-    Display* display_;
-};
 
 struct Atoms {
     explicit Atoms(Display* d)
@@ -138,11 +123,12 @@ std::string FileUri(const std::string& path) {
 DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path,
                      std::chrono::milliseconds timeout) {
     DropOutcome outcome;
-    Connection connection;
+    // A connection of its own: the drag's events must not land in another
+    // helper's queue.
+    const std::unique_ptr<Display, int (*)(Display*)> connection(OpenXDisplay(), XCloseDisplay);
     Display* d = connection.get();
     if (!d)
         return outcome;
-    XSetErrorHandler(IgnoreError);
     const Atoms atoms(d);
     outcome.aware = Aware(d, atoms, window);
     if (!outcome.aware)

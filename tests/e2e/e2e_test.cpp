@@ -70,11 +70,6 @@ TEST_F(EndToEnd, AMovedAndResizedWindowReopensExactlyThere) {
     ExitThroughFileMenu(program, window);
 }
 
-std::optional<BoardOnScreen> FindBoard(unsigned long window) {
-    auto image = GrabWindow(window);
-    return image ? e2e::FindBoard(*image) : std::nullopt;
-}
-
 TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     Program program(Executable());
     program.WriteSettings("[Settings]\n");
@@ -150,11 +145,8 @@ const std::vector<Pixel> kSixteen = [] {
 const std::vector<Pixel> kEight = {{30, 60, 0},   {100, 60, 0},  {170, 60, 0},  {240, 60, 0},
                                    {30, 180, 0},  {100, 180, 0}, {170, 180, 0}, {240, 180, 0}};
 
-// What each cell of a 4 x 4 board shows inside its frame, row by row; the
-// empty cell shows the background.
-using Cells = std::array<Pixel, 16>;
-
-// The sixteen-colour picture fills the square board; its last piece is missing.
+// The sixteen-colour picture fills the square board; its last piece is
+// missing, and its empty cell shows the background.
 const Cells kSixteenBoard = [] {
     Cells cells;
     for (int k = 0; k < 15; ++k)
@@ -168,25 +160,11 @@ const Cells kSixteenBoard = [] {
 const Cells kEightBoard = {kWhite,   kWhite,   kWhite,   kWhite,   kEight[0], kEight[1], kEight[2], kEight[3],
                            kEight[4], kEight[5], kEight[6], kEight[7], kWhite,   kWhite,   kWhite,   kBackground};
 
-// Spots inside a cell's frame, as fractions of the piece: the centre and
-// four points towards the corners, clear of the blurred edges.
-constexpr std::array<std::pair<int, int>, 5> kInside = {{{3, 3}, {1, 1}, {5, 1}, {1, 5}, {5, 5}}};
-
-// The first spot inside cell k that does not show wanted, or "".
-std::string InsideDifference(const WindowImage& image, const BoardOnScreen& board, int k, const Pixel& wanted) {
-    for (auto [fx, fy] : kInside) {
-        auto seen = image.At(board.X(k % 4, fx), board.Y(k / 4, fy));
-        if (!Near(seen, wanted, kSlack))
-            return "cell " + std::to_string(k) + " inside shows " + Show(seen) + ", not " + Show(wanted);
-    }
-    return "";
-}
-
 // The first difference between the playing board on screen and cells, or "".
 std::string PlayingDifference(const WindowImage& image, const BoardOnScreen& board, const Cells& cells) {
     const int p = board.piece;
     for (int k = 0; k < 16; ++k) {
-        if (std::string difference = InsideDifference(image, board, k, cells[k]); !difference.empty())
+        if (std::string difference = InsideDifference(image, board, k, cells[k], kSlack); !difference.empty())
             return difference;
         const int x = board.CellX(k % 4);
         const int y = board.CellY(k / 4);
@@ -220,7 +198,7 @@ std::string PlayingDifference(const WindowImage& image, const BoardOnScreen& boa
 std::string SolvedDifference(const WindowImage& image, const BoardOnScreen& board, const Cells& cells) {
     const int p = board.piece;
     for (int k = 0; k < 16; ++k) {
-        if (std::string difference = InsideDifference(image, board, k, cells[k]); !difference.empty())
+        if (std::string difference = InsideDifference(image, board, k, cells[k], kSlack); !difference.empty())
             return difference;
         const int x = board.CellX(k % 4);
         const int y = board.CellY(k / 4);
@@ -239,26 +217,6 @@ std::string SolvedDifference(const WindowImage& image, const BoardOnScreen& boar
 
 class Pictures : public EndToEnd {
 protected:
-    // Polls until the window shows the board check finds no difference in;
-    // on failure saves the window next to the program's folder.
-    template <typename Check>
-    void ExpectBoard(Program& program, unsigned long window, Check check, const std::string& what) {
-        std::string difference = "no board found";
-        bool shown = WaitFor(
-            [&] {
-                auto image = GrabWindow(window);
-                auto board = image ? FindBoard(*image) : std::nullopt;
-                if (!board)
-                    return false;
-                difference = check(*image, *board);
-                return difference.empty();
-            },
-            30s);
-        if (!shown)
-            SaveWindow(window, program.Folder() + "/../tesserin-e2e-" + what + ".png");
-        EXPECT_TRUE(shown) << what << ": " << difference;
-    }
-
     void ExpectPlaying(Program& program, unsigned long window, const Cells& cells, const std::string& what) {
         ExpectBoard(
             program, window,
@@ -266,12 +224,6 @@ protected:
                 return PlayingDifference(image, board, cells);
             },
             what);
-    }
-
-    void ClickCell(unsigned long window, int row, int column) {
-        auto board = FindBoard(window);
-        ASSERT_TRUE(board);
-        ASSERT_TRUE(ClickAt(window, board->CellX(column) + board->piece / 2, board->CellY(row) + board->piece / 2));
     }
 
     void ExpectTitle(unsigned long window, const std::string& title) {
@@ -290,14 +242,14 @@ TEST_F(Pictures, APictureOnTheCommandLineIsCutIntoFramedPiecesThatSlideAndJoinWh
     ExpectPlaying(program, window, kSixteenBoard, "picture");
 
     // The piece left of the empty cell slides into it.
-    ClickCell(window, 3, 2);
+    ASSERT_TRUE(ClickCell(window, 3, 2));
     Cells moved = kSixteenBoard;
     moved[14] = kBackground;
     moved[15] = kSixteen[14];
     ExpectPlaying(program, window, moved, "picture-slid");
 
     // Sliding it back puts every piece home: the whole picture, frames gone.
-    ClickCell(window, 3, 3);
+    ASSERT_TRUE(ClickCell(window, 3, 3));
     Cells whole;
     std::copy(kSixteen.begin(), kSixteen.end(), whole.begin());
     ExpectBoard(
@@ -360,15 +312,7 @@ TEST_F(Pictures, ABrokenPictureIsReportedAndTheBoardShowsNumbers) {
     ExpectTitle(*window, "壊れた 絵.png - tesserin");
     ExpectBoard(
         program, *window,
-        [&](const WindowImage& image, const BoardOnScreen& board) -> std::string {
-            for (int k = 0; k < 16; ++k) {
-                const Pixel wanted = k == 15 ? kBackground : kTileFace;
-                auto seen = image.At(board.X(k % 4), board.Y(k / 4));
-                if (seen != wanted)
-                    return "cell " + std::to_string(k) + " shows " + Show(seen);
-            }
-            return "";
-        },
+        [](const WindowImage& image, const BoardOnScreen& board) { return NumbersDifference(image, board, 15); },
         "broken-picture");
     ExitThroughFileMenu(program, *window);
 }

@@ -7,8 +7,6 @@
 #include <QImage>
 #include <QString>
 
-#include <cstdlib>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,15 +23,6 @@ constexpr int kRatio = 2;
 // Stripe colours of the test picture: near no frame, face or background.
 constexpr Pixel kStripeA{220, 40, 40};
 constexpr Pixel kStripeB{40, 220, 40};
-
-// The program started while this lives runs at twice the density.
-class DoubleDensity {
-public:
-    DoubleDensity() { setenv("QT_SCALE_FACTOR", "2", 1); }
-    ~DoubleDensity() { unsetenv("QT_SCALE_FACTOR"); }
-    DoubleDensity(const DoubleDensity&) = delete;
-    DoubleDensity& operator=(const DoubleDensity&) = delete;
-};
 
 // The board's first cell in device pixels of the window, from the view's
 // band (found on screen) and the layout rule in logical pixels.
@@ -68,19 +57,22 @@ int MixedBlocks(const WindowImage& image, int x, int y, int w, int h) {
     return mixed;
 }
 
-class DoubleDensityEndToEnd : public ProgramTest {
-protected:
-    // Waits until the window shows what ready accepts; the last image seen.
-    std::optional<WindowImage> WaitForImage(unsigned long window, const std::function<bool(const WindowImage&)>& ready) {
-        std::optional<WindowImage> image;
-        WaitFor([&] { return (image = GrabWindow(window)) && ready(*image); }, 30s);
-        return image;
-    }
-};
+// The window's image once ready accepts it.
+template <typename Ready>
+std::optional<WindowImage> WaitForImage(unsigned long window, Ready ready) {
+    return WaitForValue(
+        [&] {
+            auto image = GrabWindow(window);
+            return image && ready(*image) ? image : std::nullopt;
+        },
+        30s);
+}
+
+using DoubleDensityEndToEnd = ProgramTest;
 
 TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDeviceResolution) {
-    DoubleDensity density;
     Program program(Executable());
+    program.SetEnvironment({{"QT_SCALE_FACTOR", "2"}});
     const std::string placement = "[Settings]\nleft=100\ntop=50\nwidth=300\nheight=400\n";
     program.WriteSettings(placement);
     unsigned long window = StartProgram(program);
@@ -107,8 +99,7 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
 
     ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
-    EXPECT_EQ(IniValue(settings, "Settings", "width"), "300") << settings;
-    EXPECT_EQ(IniValue(settings, "Settings", "height"), "400");
+    ExpectPlacement(settings, "100", "50", "300", "400");
 
     // A picture of stripes two pixels wide, exactly the board's device size.
     // Scaling samples between pixel centres, so on the board every device
@@ -140,8 +131,7 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
         }
         return a && b;
     };
-    auto picture = WaitForImage(window, alternating);
-    const bool sharp = picture && alternating(*picture);
+    const bool sharp = WaitForImage(window, alternating).has_value();
     if (!sharp)
         SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-picture.png");
     EXPECT_TRUE(sharp) << "the stripes did not reach the screen at device resolution";

@@ -6,7 +6,6 @@
 // session stored while the size is saved.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QColor>
 #include <QImage>
@@ -25,17 +24,26 @@ using namespace e2e;
 namespace {
 
 constexpr QRgb kBackgroundRgb = qRgb(kBackground.red, kBackground.green, kBackground.blue);
-constexpr QRgb kTileFaceRgb = qRgb(kTileFace.red, kTileFace.green, kTileFace.blue);
+constexpr auto kSettings = "[Settings]\nleft=50\ntop=60\nwidth=360\nheight=420\n";
 
-// Qt's Wayland plugin loads Mesa's software GL driver, which leaves an
-// allocation at exit and is unloaded before LeakSanitizer reports it, so it
-// cannot be named in a suppression. A sanitizer build checks the program's
-// own leaks in the X11 tests; here it only runs the Wayland paths.
-std::vector<std::pair<std::string, std::string>> ClientEnvironment(const Weston& weston) {
+// Starts the program as weston's client with a stored placement, plus
+// variables; its output goes to the file whose path comes back.
+std::string StartClient(Program& program, const Weston& weston,
+                        std::vector<std::pair<std::string, std::string>> variables = {}) {
+    program.WriteSettings(kSettings);
     auto environment = weston.ClientEnvironment();
+    // Qt's Wayland plugin loads Mesa's software GL driver, which leaves an
+    // allocation at exit and is unloaded before LeakSanitizer reports it, so
+    // it cannot be named in a suppression. A sanitizer build checks the
+    // program's own leaks in the X11 tests; here it only runs the Wayland paths.
     const char* asan = std::getenv("ASAN_OPTIONS");
     environment.emplace_back("ASAN_OPTIONS", std::string(asan ? asan : "") + ":detect_leaks=0");
-    return environment;
+    environment.insert(environment.end(), variables.begin(), variables.end());
+    program.SetEnvironment(environment);
+    const std::string output = program.Folder() + "/output.txt";
+    program.SetOutputFile(output);
+    program.Start();
+    return output;
 }
 
 // The board inside the view, found on the compositor's whole output: the
@@ -59,21 +67,10 @@ std::optional<BoardOnScreen> FindBoard(const QImage& image) {
     return LayOutBoard(view.left(), view.top(), view.width(), view.height());
 }
 
-bool Shows(const QImage& image, QPoint point, QRgb colour) {
-    return image.rect().contains(point) && image.pixel(point) == colour;
-}
-
-// The numbers board with the empty cell at (emptyRow, emptyColumn).
-bool ShowsNumbersBoard(const QImage& image, int emptyRow, int emptyColumn) {
+// The numbers board with its empty cell at index empty, counted row by row.
+bool ShowsNumbersBoard(const QImage& image, int empty) {
     auto board = FindBoard(image);
-    if (!board)
-        return false;
-    for (int k = 0; k < 16; ++k) {
-        const bool empty = k / 4 == emptyRow && k % 4 == emptyColumn;
-        if (!Shows(image, QPoint(board->X(k % 4), board->Y(k / 4)), empty ? kBackgroundRgb : kTileFaceRgb))
-            return false;
-    }
-    return true;
+    return board && NumbersDifference(WindowImage(image), *board, empty).empty();
 }
 
 class Wayland : public ::testing::Test {
@@ -88,13 +85,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
     Weston weston(Weston::Backend::Headless, 1024, 768);
     ASSERT_TRUE(weston.WaitReady(kWindowTimeout)) << weston.Log();
     Program program(Executable());
-    program.WriteSettings("[Settings]\nleft=50\ntop=60\nwidth=360\nheight=420\n");
-    auto environment = ClientEnvironment(weston);
-    environment.emplace_back("WAYLAND_DEBUG", "client");
-    program.SetEnvironment(environment);
-    const std::string outputPath = program.Folder() + "/output.txt";
-    program.SetOutputFile(outputPath);
-    program.Start();
+    const std::string outputPath = StartClient(program, weston, {{"WAYLAND_DEBUG", "client"}});
 
     // Its own toplevel, titled, framed at exactly the remembered outer size.
     std::string output;
@@ -114,7 +105,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
         [&] {
             auto image = weston.Screenshot();
             shot = image.value_or(QImage());
-            return image && ShowsNumbersBoard(*image, 3, 3);
+            return image && ShowsNumbersBoard(*image, 15);
         },
         kWindowTimeout);
     if (!drawn)
@@ -134,53 +125,34 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     ASSERT_TRUE(output) << "weston made no window\n" << weston.Log();
 
     Program program(Executable());
-    program.WriteSettings("[Settings]\nleft=50\ntop=60\nwidth=360\nheight=420\n");
-    program.SetEnvironment(ClientEnvironment(weston));
-    const std::string outputPath = program.Folder() + "/output.txt";
-    program.SetOutputFile(outputPath);
-    program.Start();
+    const std::string outputPath = StartClient(program, weston);
 
+    // Whether weston's window comes to show, or to no longer show, the
+    // numbers board with its empty cell at empty.
     QImage shot;
-    std::optional<BoardOnScreen> board;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            shot = GrabWindowQImage(*output).convertToFormat(QImage::Format_RGB32);
-            return ShowsNumbersBoard(shot, 3, 3) && (board = FindBoard(shot));
-        },
-        kWindowTimeout))
-        << "no numbers board in weston's window";
+    auto numbers = [&](int empty, bool shown, std::chrono::milliseconds timeout) {
+        return WaitFor([&] { return ShowsNumbersBoard(shot = GrabWindowQImage(*output), empty) == shown; }, timeout);
+    };
+    ASSERT_TRUE(numbers(15, true, kWindowTimeout)) << "no numbers board in weston's window";
+    const auto board = FindBoard(shot);
+    ASSERT_TRUE(board);
 
     // weston takes the pointer's place from the X server only as it comes
     // into its window: bring it in from outside first.
     auto geometry = WindowGeometry(*output);
-    ASSERT_TRUE(geometry);
-    ASSERT_TRUE(Capture("xdotool mousemove " + std::to_string(geometry->x + geometry->width + 20) + " " +
-                        std::to_string(geometry->y + geometry->height + 20)));
+    ASSERT_TRUE(geometry && MovePointer(*output, geometry->width + 20, geometry->height + 20));
     ASSERT_TRUE(ClickAt(*output, board->X(2, 3), board->Y(3, 3)));
-    const bool slid = WaitFor(
-        [&] {
-            shot = GrabWindowQImage(*output).convertToFormat(QImage::Format_RGB32);
-            return ShowsNumbersBoard(shot, 3, 2);
-        },
-        20s);
+    const bool slid = numbers(14, true, 20s);
     if (!slid)
         shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-click.png"));
     EXPECT_TRUE(slid) << "the piece did not slide";
 
     // The click gave the window the keyboard: File (Alt+F), exit (X).
     ASSERT_TRUE(PressKeys("alt+f"));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            // The menu drops over the top row of pieces.
-            shot = GrabWindowQImage(*output).convertToFormat(QImage::Format_RGB32);
-            return !ShowsNumbersBoard(shot, 3, 2);
-        },
-        20s))
-        << "the File menu did not open";
+    // The menu drops over the top row of pieces.
+    EXPECT_TRUE(numbers(14, false, 20s)) << "the File menu did not open";
     ASSERT_TRUE(PressKeys("x"));
-    int status = -1;
-    ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ExpectCleanExit(program);
 
     const std::string settings = program.ReadSettings();
     ExpectPlacement(settings, "50", "60", "360", "420");

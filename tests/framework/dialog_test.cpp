@@ -69,6 +69,8 @@ TEST(DialogUnits, BaseUnitsAreTheLetterWidthAverageAndTheCharacterHeight) {
         EXPECT_EQ(base.x, metrics.horizontalAdvance(QChar('x'))) << points;
         EXPECT_EQ(base.y, metrics.ascent() + metrics.descent()) << points;
     }
+    // 9 points at 96 dots per inch is a 12-pixel em: half-width letters of 6.
+    EXPECT_EQ(framework::BaseUnitsOf(framework::DialogFont("MS UI Gothic", 9)).x, 6);
 }
 
 // A dialog of two texts and OK/Cancel that records its initialisation.

@@ -12,73 +12,62 @@ using platform::InstallLayout;
 using platform::InstalledPrefix;
 
 TEST(InstalledPrefix, TellsAnInstalledProgramFromABuildTreeOrACopy) {
-    const InstallLayout layout{"/usr/local", "bin", "share/applications/game.desktop"};
+    const InstallLayout usual{"/usr/local", "bin", "share/applications/game.desktop"};
+    const InstallLayout deep{"/usr", "lib/game/bin", "share/x.desktop"};
+    const InstallLayout absolute{"/usr", "/usr/games", "share/x.desktop"};
+    const InstallLayout unmarked{"/usr", "bin", ""};
     // Files that exist on the imagined machine.
     const std::set<std::string> files{
         "/usr/share/applications/game.desktop",         // a package's
         "/opt/game/share/applications/game.desktop",    // installed with --prefix /opt/game
         "/tmp/stage/usr/share/applications/game.desktop",  // staged under DESTDIR
         "/share/applications/game.desktop",             // prefix "/"
+        "/opt/share/x.desktop",
+        "/opt",  // a folder: no marker
     };
     struct Case {
         std::string exeDir;
         std::optional<std::string> prefix;
+        InstallLayout layout;
     };
     const Case cases[] = {
         // The configured place counts even before its desktop entry is there.
-        {"/usr/local/bin", "/usr/local"},
-        {"/usr/local/bin/", "/usr/local"},
-        {"/usr//local/./bin", "/usr/local"},
+        {"/usr/local/bin", "/usr/local", usual},
+        {"/usr/local/bin/", "/usr/local", usual},
+        {"/usr//local/./bin", "/usr/local", usual},
         // Another prefix counts when its desktop entry stands beside the folder.
-        {"/usr/bin", "/usr"},
-        {"/opt/game/bin", "/opt/game"},
-        {"/tmp/stage/usr/bin", "/tmp/stage/usr"},
-        {"/bin", "/"},
+        {"/usr/bin", "/usr", usual},
+        {"/opt/game/bin", "/opt/game", usual},
+        {"/tmp/stage/usr/bin", "/tmp/stage/usr", usual},
+        {"/bin", "/", usual},
         // A "bin" folder without the entry beside it: a program copied there.
-        {"/home/me/bin", std::nullopt},
-        {"/opt/other/bin", std::nullopt},
+        {"/home/me/bin", std::nullopt, usual},
         // The entry is there, but the folder is not the programs' folder.
-        {"/usr/sbin", std::nullopt},
-        {"/usr/games", std::nullopt},
-        {"/usr", std::nullopt},
-        {"/opt/game/bin/sub", std::nullopt},
+        {"/usr/sbin", std::nullopt, usual},
+        {"/usr", std::nullopt, usual},
+        {"/opt/game/bin/sub", std::nullopt, usual},
         // Build trees, unknown and relative folders.
-        {"/work/project/build/shell", std::nullopt},
-        {"/usr/local/build/bin", std::nullopt},
-        {"", std::nullopt},
-        {"usr/bin", std::nullopt},
+        {"/work/project/build/shell", std::nullopt, usual},
+        {"/usr/local/build/bin", std::nullopt, usual},
+        {"", std::nullopt, usual},
+        {"usr/bin", std::nullopt, usual},
+        // A deeper programs' folder.
+        {"/usr/lib/game/bin", "/usr", deep},
+        {"/opt/lib/game/bin", "/opt", deep},
+        {"/opt/bin", std::nullopt, deep},
+        // An absolute programs' folder is only ever itself.
+        {"/usr/games", "/usr", absolute},
+        {"/opt/usr/games", std::nullopt, absolute},
+        // Without a marker only the configured place counts.
+        {"/usr/bin", "/usr", unmarked},
+        {"/opt/bin", std::nullopt, unmarked},
+        // No usable layout at all.
+        {"/usr/bin", std::nullopt, {"", "", ""}},
+        {"/x/bin", std::nullopt, {"relative", "bin", "m"}},
     };
     auto exists = [&files](const std::string& path) { return files.count(path) > 0; };
-    for (const Case& c : cases)
-        EXPECT_EQ(InstalledPrefix(c.exeDir, layout, exists), c.prefix) << c.exeDir;
-}
-
-TEST(InstalledPrefix, LayoutsOtherThanTheUsualOne) {
-    auto none = [](const std::string&) { return false; };
-    auto any = [](const std::string&) { return true; };
-    struct Case {
-        InstallLayout layout;
-        std::string exeDir;
-        bool markerPresent;
-        std::optional<std::string> prefix;
-    };
-    const Case cases[] = {
-        // A deeper programs' folder.
-        {{"/usr", "lib/game/bin", "share/x.desktop"}, "/usr/lib/game/bin", false, "/usr"},
-        {{"/usr", "lib/game/bin", "share/x.desktop"}, "/opt/lib/game/bin", true, "/opt"},
-        {{"/usr", "lib/game/bin", "share/x.desktop"}, "/opt/bin", true, std::nullopt},
-        // An absolute programs' folder is only ever itself.
-        {{"/usr", "/usr/games", "share/x.desktop"}, "/usr/games", false, "/usr"},
-        {{"/usr", "/usr/games", "share/x.desktop"}, "/opt/usr/games", true, std::nullopt},
-        // Without a marker only the configured place counts.
-        {{"/usr", "bin", ""}, "/usr/bin", false, "/usr"},
-        {{"/usr", "bin", ""}, "/opt/bin", true, std::nullopt},
-        // No usable layout at all.
-        {{"", "", ""}, "/usr/bin", true, std::nullopt},
-        {{"relative", "bin", "m"}, "/x/bin", false, std::nullopt},
-    };
     for (const Case& c : cases) {
-        EXPECT_EQ(InstalledPrefix(c.exeDir, c.layout, c.markerPresent ? any : none), c.prefix)
+        EXPECT_EQ(InstalledPrefix(c.exeDir, c.layout, exists), c.prefix)
             << c.layout.prefix << " " << c.layout.bindir << " " << c.exeDir;
     }
 }

@@ -9,33 +9,30 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
 constexpr std::size_t kMB = std::size_t{1} << 20;
 
-// Bytes of [from, to) in mappings that the kernel lists as marked for large pages.
-std::size_t marked_bytes(std::uintptr_t from, std::uintptr_t to, std::uintptr_t& first_marked) {
+// Bytes of [from, to) in mappings that the kernel lists as marked for large
+// pages, and where the first of them starts.
+std::pair<std::size_t, std::uintptr_t> Marked(std::uintptr_t from, std::uintptr_t to) {
     std::ifstream smaps("/proc/self/smaps");
     std::string line;
-    std::uintptr_t start = 0;
-    std::uintptr_t end = 0;
+    std::uintptr_t start = 0, end = 0, first = 0;
     std::size_t total = 0;
-    first_marked = 0;
     while (std::getline(smaps, line)) {
-        std::uintptr_t a = 0;
-        std::uintptr_t b = 0;
+        std::uintptr_t a = 0, b = 0;
         char dash = 0;
         if (std::istringstream(line) >> std::hex >> a >> dash >> b && dash == '-') {
-            start = a;
-            end = b;
-        } else if (line.rfind("VmFlags:", 0) == 0 && line.find(" hg") != std::string::npos && end > from &&
-                   start < to) {
-            if (first_marked == 0) first_marked = start;
+            start = a, end = b;
+        } else if (line.starts_with("VmFlags:") && line.find(" hg") != std::string::npos && end > from && start < to) {
+            if (first == 0) first = start;
             total += end - start;
         }
     }
-    return total;
+    return {total, first};
 }
 
 TEST(PreferLargePages, MarksOnlyTheWholeLargePagesInsideTheBlock) {
@@ -61,9 +58,9 @@ TEST(PreferLargePages, MarksOnlyTheWholeLargePagesInsideTheBlock) {
         const auto raw = reinterpret_cast<std::uintptr_t>(mapping);
         const std::uintptr_t base = (raw + platform::kLargePageBytes - 1) & ~(platform::kLargePageBytes - 1);
         platform::PreferLargePages(reinterpret_cast<void*>(base + c.offset), c.bytes);
-        std::uintptr_t first = 0;
-        EXPECT_EQ(marked_bytes(raw, raw + length, first), c.end - c.first) << c.offset << " " << c.bytes;
-        if (c.end != c.first) {
+        const auto [bytes, first] = Marked(raw, raw + length);
+        EXPECT_EQ(bytes, c.end - c.first) << c.offset << " " << c.bytes;
+        if (bytes != 0) {
             EXPECT_EQ(first, base + c.first) << c.offset << " " << c.bytes;
         }
         munmap(mapping, length);

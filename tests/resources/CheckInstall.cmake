@@ -20,15 +20,14 @@ endif()
 
 # path under the prefix | what it must be: "program", "line:<a line it holds>"
 # (leading spaces aside), or a PNG's size. The desktop entry, the metainfo
-# and the icon must name each other as installed.
+# and the icon must name each other as installed (AppStream below holds the
+# metainfo's own id and launchable).
 set(expected
   "bin/tesserin|program"
   "share/doc/tesserin/README.md|line:# tesserin"
   "share/applications/${APP_ID}.desktop|line:[Desktop Entry]"
   "share/applications/${APP_ID}.desktop|line:Exec=tesserin %f"
   "share/applications/${APP_ID}.desktop|line:Icon=tesserin"
-  "share/metainfo/${APP_ID}.metainfo.xml|line:<id>${APP_ID}</id>"
-  "share/metainfo/${APP_ID}.metainfo.xml|line:<launchable type=\"desktop-id\">${APP_ID}.desktop</launchable>"
   "share/metainfo/${APP_ID}.metainfo.xml|line:<binary>tesserin</binary>"
   "share/icons/hicolor/scalable/apps/tesserin.svg|line:<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
   "share/icons/hicolor/16x16/apps/tesserin.png|16"
@@ -70,12 +69,9 @@ foreach(entry IN LISTS expected)
   else()
     # Signature, then the IHDR chunk: width and height, 4 bytes each, big-endian.
     file(READ ${file} head HEX LIMIT 24)
-    math(EXPR size_hex "${want}" OUTPUT_FORMAT HEXADECIMAL)
-    string(SUBSTRING "${size_hex}" 2 -1 digits)
-    string(LENGTH "${digits}" length)
-    math(EXPR pad "8 - ${length}")
-    string(REPEAT "0" ${pad} zeros)
-    set(dimension "${zeros}${digits}")
+    math(EXPR dimension "${want}" OUTPUT_FORMAT HEXADECIMAL)  # 0x10: padded to 00000010
+    string(REGEX REPLACE "^0x" "0000000" dimension "${dimension}")
+    string(REGEX MATCH "........$" dimension "${dimension}")
     if(NOT head STREQUAL "89504e470d0a1a0a0000000d49484452${dimension}${dimension}")
       string(APPEND faults "  ${path}: not a ${want} x ${want} PNG (starts ${head})\n")
     endif()

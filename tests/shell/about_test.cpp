@@ -98,6 +98,7 @@ TEST_F(AboutTest, TheLinkIsBlueAndUnderlinedOnTheDialogsBackgroundAndItsOwnTextN
     EXPECT_LE(labelWidth, link.width());
     EXPECT_LE(QFontMetrics(dialog.font()).horizontalAdvance(QString("説明書")), link.width());
     EXPECT_LT(metrics.ascent() + metrics.underlinePos(), link.height());
+    EXPECT_TRUE(CAboutDlg::LinkFont().underline());
 
     const QRgb background = shot.pixel(link.right(), link.bottom());  // beyond the label's end
     EXPECT_EQ(background, shot.pixel(2, 2));  // the dialog's own background shows through
