@@ -54,8 +54,8 @@ protected:
     }
 
     void OnDraw(platform::DeviceContext& dc) override {
-        if (view_ && RunGuarded([&] { view_->OnDraw(dc); }))
-            ReportHandlerSuccess();
+        if (view_)
+            RunGuarded([&] { view_->OnDraw(dc); });
     }
 
     void mousePressEvent(QMouseEvent* event) override {
