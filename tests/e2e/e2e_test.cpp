@@ -142,6 +142,21 @@ TEST_F(EndToEnd, AClickInAnotherCopyDuringASlideIsNotLost) {
     ExitThroughFileMenu(second, windows[1]);
 }
 
+TEST_F(EndToEnd, AMistypedNameOnTheCommandLineEndsTheStartAndKeepsTheRememberedPicture) {
+    Program program(Executable());
+    const std::string remembered = program.Folder() + "/last game.png";
+    program.WriteSettings("[Settings]\nImage=" + remembered + "\n");
+    program.Start({program.Folder() + "/missing.png"});
+    auto box = program.FindWindowTitled("tesserin", kWindowTimeout);
+    ASSERT_TRUE(box) << "no message box appeared";
+    ASSERT_TRUE(FocusWindow(*box));
+    ASSERT_TRUE(PressKeys("Return"));
+    int status = 0;
+    ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
+    const std::string settings = program.ReadSettings();
+    EXPECT_EQ(IniValue(settings, "Settings", "Image"), remembered) << settings;
+}
+
 // Pictures made of flat blocks of colour, so that each piece on the board is
 // recognisable by one colour. Scaling blurs a pixel or two at the blocks'
 // edges, so pixels are only compared well inside a piece, with a little slack.
