@@ -53,7 +53,8 @@ QtApplication::QtApplication(int& argc, char** argv) : QApplication(argc, argv) 
 bool QtApplication::notify(QObject* receiver, QEvent* event) {
     if (QThread::currentThread() != thread())
         return QApplication::notify(receiver, event);
-    // A press on the box itself is no news.
+    // The player acted, so what was shown may be news again; a press or a
+    // key on a box that is up only answers it.
     Reports& reports = TheReports();
     if (!reports.showing && IsPlayerAct(event->type()))
         reports.shown.clear();
