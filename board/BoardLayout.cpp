@@ -18,20 +18,4 @@ void ApplyLayout(PuzzleBoard& board, const BoardLayout& layout) {
     board.Rebuild(true, !board.PictureFitsArea());
 }
 
-bool RunCommand(PuzzleBoard& board, int command) {
-    switch (command) {
-    case kCommandCoarser:
-        board.Coarser();
-        return true;
-    case kCommandFiner:
-        board.Finer();
-        return true;
-    case kCommandShuffle:
-        board.Shuffle();
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace board

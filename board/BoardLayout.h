@@ -1,5 +1,5 @@
 #pragma once
-// Where the view puts the board, and the three commands it forwards to it.
+// Where the view puts the board.
 
 class PuzzleBoard;
 
@@ -21,12 +21,5 @@ BoardLayout LayoutForWindow(int windowWidth, int windowHeight);
 // Writes the layout into the board's area and rebuilds it with every piece
 // at home; the picture is scaled again only when it no longer fits the area.
 void ApplyLayout(PuzzleBoard& board, const BoardLayout& layout);
-
-inline constexpr int kCommandCoarser = 130;  // larger pieces
-inline constexpr int kCommandFiner = 131;    // smaller pieces
-inline constexpr int kCommandShuffle = 132;
-
-// Runs one of the commands above on the board; false for any other id.
-bool RunCommand(PuzzleBoard& board, int command);
 
 }  // namespace board

@@ -49,9 +49,13 @@ void PuzzleBoard::Rebuild(bool remakeCells, bool remakePicture) {
         picturePending_ = false;
     } else if (remakePicture || picturePending_) {
         // Before any cell is touched: a picture that cannot be prepared
-        // leaves the board as it was.
-        picturePending_ = !HasPieceSize();
-        if (!picturePending_) PreparePicture();
+        // leaves the board as it was, and still waiting.
+        if (HasPieceSize()) {
+            PreparePicture();
+            picturePending_ = false;
+        } else {
+            picturePending_ = true;
+        }
     }
     if (remakeCells) {
         cells.clear();
@@ -78,6 +82,9 @@ void PuzzleBoard::Rebuild(bool remakeCells, bool remakePicture) {
 void PuzzleBoard::SetPicture(Image* image) {
     Image* previous = std::exchange(picture, image);
     try {
+        // Needs no room, so it fails here even while the board is too small
+        // to scale the picture, and the caller hears of it.
+        if (picture) RaiseColours();
         Rebuild(true, true);
     } catch (...) {
         // The pieces are still cut from the previous picture: keep pointing
@@ -87,22 +94,23 @@ void PuzzleBoard::SetPicture(Image* image) {
     }
 }
 
+void PuzzleBoard::RaiseColours() {
+    if (picture->bit_count() >= 24) return;
+    ColorDepthFilter increase(24, 0, true);
+    ImageFilter::ImageList in{picture};
+    ImageFilter::ImageResults out;
+    increase.execute(in.begin(), in.end(), out);
+    // Taken over rather than copied: the same content without a second copy
+    // of a large picture.
+    if (!out.empty() && out.front().get() != picture) *picture = std::move(*out.front());
+}
+
 void PuzzleBoard::PreparePicture() {
-    using ImageList = ImageFilter::ImageList;
-    using ImageResults = ImageFilter::ImageResults;
-    if (picture->bit_count() < 24) {
-        ColorDepthFilter increase(24, 0, true);
-        ImageList in{picture};
-        ImageResults out;
-        increase.execute(in.begin(), in.end(), out);
-        // Taken over rather than copied: the same content without a second
-        // copy of a large picture.
-        if (!out.empty() && out.front().get() != picture) *picture = std::move(*out.front());
-    }
+    RaiseColours();
     const double ratio = WantedRatio();
     ResizeFilter resize(PictureTarget(ratio), true, true, Color(255, 255, 255), 1);
-    ImageList in{picture};
-    ImageResults out;
+    ImageFilter::ImageList in{picture};
+    ImageFilter::ImageResults out;
     resize.execute(in.begin(), in.end(), out);
     if (!out.empty() && out.front().get() != &boardImage) {
         boardImage = std::move(*out.front());

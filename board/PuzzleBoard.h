@@ -36,8 +36,9 @@ public:
 
     // The picture to cut into pieces (not owned; null for the numbers
     // picture), then a full rebuild. A picture of fewer than 24 bits is
-    // raised to 24 bits in place, once. When the rebuild throws, the board
-    // keeps its previous picture.
+    // raised to 24 bits in place, once, even on a board too small to scale
+    // it yet. When that or the rebuild throws, the board keeps its previous
+    // picture.
     void SetPicture(Image* image);
 
     // The view's screen changed its density: the picture is prepared again
@@ -111,7 +112,9 @@ private:
     double WantedRatio() const;
     // boardImage's size in device pixels for the area at that ratio.
     Size PictureTarget(double ratio) const;
-    // Raises the picture to 24 bits if needed and scales it into boardImage.
+    // Raises the picture to 24 bits in place if needed.
+    void RaiseColours();
+    // RaiseColours, then scales the picture into boardImage.
     void PreparePicture();
     // Gives the cell a piece, and with a picture the place of that piece in
     // boardImage: the offset follows the piece, wherever the cell is.
@@ -122,6 +125,6 @@ private:
     void Slide(int stepRow, int stepColumn, int count);
 
     // A board too small for one-pixel pieces skips scaling; the next rebuild
-    // at a usable size does it.
+    // at a usable size does it. Cleared only once the picture is prepared.
     bool picturePending_ = false;
 };

@@ -31,10 +31,15 @@ CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
 }
 
 CtesserinDoc::~CtesserinDoc() {
-    // The settings file keeps one value per line: a name with a line break in
-    // it cannot be kept, and the older picture must not come back instead.
-    const std::string& path = GetPathName();
-    SettingsStore().writeString(res::kImageKey, platform::ProfileFile::CanHoldValue(path) ? path : std::string());
+    // A start whose named file could not be opened at all ends before the
+    // document opened anything: the picture of the last game is kept.
+    if (opened) {
+        // The settings file keeps one value per line: a name with a line
+        // break in it cannot be kept, and the older picture must not come
+        // back instead.
+        const std::string& path = GetPathName();
+        SettingsStore().writeString(res::kImageKey, platform::ProfileFile::CanHoldValue(path) ? path : std::string());
+    }
     image.reset();
     board.reset();
 }
@@ -42,6 +47,7 @@ CtesserinDoc::~CtesserinDoc() {
 bool CtesserinDoc::OnNewDocument() {
     if (!framework::Document::OnNewDocument())
         return false;
+    opened = true;
     if (image)
         ShowNumbers();
     return true;
@@ -59,6 +65,7 @@ bool CtesserinDoc::OnOpenDocument(const std::string& path) {
 CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
     if (!framework::Document::OnOpenDocument(path))
         return OpenResult::FileNotOpened;
+    opened = true;
 
     auto candidate = std::make_unique<Image>();
     try {

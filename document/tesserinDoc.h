@@ -2,8 +2,9 @@
 // The application's one document: it owns the format registry, the board and
 // the current picture, opens image files (its own open dialog, the
 // framework's recent files and command line, the picture remembered from the
-// last run) and remembers its path in the settings file when it goes. Every
-// failure to open is reported and leaves the numbers picture.
+// last run) and remembers its path in the settings file when it goes, unless
+// it never opened anything. Every failure to open is reported and leaves the
+// numbers picture.
 
 #include <memory>
 #include <string>
@@ -36,7 +37,7 @@ public:
     // The current picture, or null for the numbers picture.
     const Image* GetImage() const { return image.get(); }
 
-    // The known formats, in lookup and filter order: bitmap, then PNG.
+    // The known formats, in lookup and filter order: bitmap, PNG, JPEG.
     FormatRegistry formats;
 
 private:
@@ -50,4 +51,6 @@ private:
 
     std::unique_ptr<PuzzleBoard> board;
     std::unique_ptr<Image> image;
+    // A numbers board was made, or a file got past the framework's check.
+    bool opened = false;
 };

@@ -7,9 +7,10 @@
 // The framework's own handlers (the view's, command routing) catch in their
 // own code and report here, so the exception never unwinds through Qt's
 // frames; QtApplication::notify catches whatever else gets that far. The box
-// is shown after the failed event has returned to the loop, never inside a
-// paint, one at a time, and a source that keeps failing the same way is not
-// shown again (see FailureReports).
+// is shown once the failed event has returned to the loop, never inside a
+// paint, one at a time. A handler that fails often fails again at once (a
+// paint on every repaint, a drag on every move), so a text already shown or
+// waiting is not shown again until the player presses a button or a key.
 
 #include <QApplication>
 #include <exception>
@@ -23,13 +24,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// A handler failed while the current event was delivered.
+// A handler failed: its text is shown unless it is already news.
 void ReportHandlerFailure(const std::exception& error);
-// A command the user chose failed: shown however often the command fails.
-void ReportCommandFailure(const std::exception& error);
-// A handler of the current event went through, for events that may also
-// complete without running it (a surface's paint that only shows).
-void ReportHandlerSuccess();
 
 // Runs handler; an exception of the standard family is reported instead of
 // passed on. False when the handler failed.

@@ -159,7 +159,7 @@ bool FrameWindow::RouteCommand(int id) {
     } catch (const std::exception& error) {
         // Caught here rather than inside Qt's menu and button code, which
         // would be left half way through its own bookkeeping.
-        ReportCommandFailure(error);
+        ReportHandlerFailure(error);
         return true;
     }
 }

@@ -54,8 +54,8 @@ protected:
     }
 
     void OnDraw(platform::DeviceContext& dc) override {
-        if (view_ && RunGuarded([&] { view_->OnDraw(dc); }))
-            ReportHandlerSuccess();
+        if (view_)
+            RunGuarded([&] { view_->OnDraw(dc); });
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -135,7 +135,6 @@ public:
     QPointer<ViewWidget> widget;
     FrameWindow* frame = nullptr;
     bool captured = false;
-    bool grabbed = false;
 };
 
 View::View() : impl_(std::make_unique<Impl>()) {}
@@ -147,8 +146,6 @@ View::~View() {
         captureView = nullptr;
     if (ViewWidget* widget = impl_->widget) {
         widget->Detach();
-        if (impl_->grabbed)
-            widget->releaseMouse();
         widget->hide();
         // Later: the widget may be inside one of its own handlers right now.
         widget->deleteLater();
@@ -195,21 +192,16 @@ void View::SetCapture() {
         return;
     if (captureView && captureView != this)
         captureView->ReleaseCapture();
-    // Wayland refuses a grab (with a warning on every click); its own grab
-    // while the button is held already brings the moves outside the view.
-    if (!FrameWindow::OnWayland()) {
-        impl_->widget->grabMouse();
-        impl_->grabbed = true;
-    }
+    // No pointer grab of our own: the press's implicit one already brings the
+    // moves outside the view while the button is held, and ends with it. A
+    // grab would hold the whole screen's pointer until the release is
+    // handled, which a slide inside the press handler puts off.
     impl_->captured = true;
     captureView = this;
 }
 
 void View::ReleaseCapture() {
-    if (impl_->widget && impl_->grabbed)
-        impl_->widget->releaseMouse();
     impl_->captured = false;
-    impl_->grabbed = false;
     if (captureView == this)
         captureView = nullptr;
 }

@@ -55,8 +55,9 @@ public:
     // is repainted anyway.
     virtual void OnDevicePixelRatioChanged();
 
-    // While captured, every mouse message goes to this view, wherever the
-    // pointer is. One view at a time holds the capture.
+    // Taken on a press: while its button is held, every mouse message goes to
+    // this view, wherever the pointer is. One view at a time holds the capture;
+    // the pointer stays the screen's.
     void SetCapture();
     void ReleaseCapture();
     bool HasCapture() const;

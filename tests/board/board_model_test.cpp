@@ -149,15 +149,14 @@ TEST_F(BoardMoves, WithoutAViewMovesStillHappen) {
 }
 
 TEST_F(BoardMoves, GridCommandsChangeTheSizeWithinTwoToTen) {
-    EXPECT_TRUE(board::RunCommand(board, board::kCommandCoarser));
+    board.Coarser();
     EXPECT_EQ(board.columns, 3);
     EXPECT_EQ(board.rows, 3);
-    board::RunCommand(board, board::kCommandFiner);
-    board::RunCommand(board, board::kCommandFiner);
+    board.Finer();
+    board.Finer();
     EXPECT_EQ(board.columns, 5);
     EXPECT_EQ(Pieces(board).size(), 25u);
     EXPECT_EQ(board.FindEmptyCell(), (PuzzleBoard::CellPosition{4, 4}));
-    EXPECT_FALSE(board::RunCommand(board, 133));
 
     for (int i = 0; i < 10; ++i) board.Finer();
     EXPECT_EQ(board.columns, 10);

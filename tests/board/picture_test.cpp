@@ -148,24 +148,41 @@ TEST_F(BoardPicture, PlayingPieceFillsItsFrameWithItsOwnInterior) {
     EXPECT_EQ(surface.Pixel(60, 100), board::kBackground) << "the empty cell is plain";
 }
 
-TEST_F(BoardPicture, PictureThatCannotBePreparedLeavesTheBoardAsItWas) {
-    Image picture = Palette8(60, 60);
-    TestBoard board;
-    Place(board, 0, 0, 200, 200, 4);
-    board.SetPicture(&picture);
-    board.Shuffle();
-    const std::vector<int> before = Pieces(board);
-    const std::uint8_t* scaled = board.boardImage.bitmap();
+// A header without pixel memory.
+Image NoPixels(int bits) {
+    Image image;
+    image.init_header();
+    image.set_width(10);
+    image.set_height(10);
+    image.set_bit_count(bits);
+    return image;
+}
 
-    Image noPixels;
-    noPixels.init_header();
-    noPixels.set_width(10);
-    noPixels.set_height(10);
-    noPixels.set_bit_count(24);
-    Image deep = Blank(10, 10, 32);
-    for (Image* bad : {&noPixels, &deep}) {
+TEST_F(BoardPicture, PictureThatCannotBePreparedLeavesTheBoardAsItWas) {
+    Image noPixels = NoPixels(24), noPalettePixels = NoPixels(8), deep = Blank(10, 10, 32);
+    struct Case {
+        const char* name;
+        Image* bad;
+        int side;
+    };
+    const Case cases[] = {
+        {"no pixels", &noPixels, 200},
+        {"32 bits", &deep, 200},
+        {"a palette picture that cannot be raised", &noPalettePixels, 200},
+        // Raising needs no room: it fails at once even on a board too small to scale.
+        {"the same on a board too small to scale", &noPalettePixels, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image picture = Palette8(60, 60);
+        TestBoard board;
+        Place(board, 0, 0, c.side, c.side, 4);
+        board.SetPicture(&picture);
+        board.Shuffle();
+        const std::vector<int> before = Pieces(board);
+        const std::uint8_t* scaled = board.boardImage.bitmap();
         try {
-            board.SetPicture(bad);
+            board.SetPicture(c.bad);
             FAIL() << "no exception";
         } catch (const Image::not_support& e) {
             EXPECT_STREQ(e.what(), "サポートされていません。");
@@ -179,16 +196,24 @@ TEST_F(BoardPicture, PictureThatCannotBePreparedLeavesTheBoardAsItWas) {
 }
 
 TEST_F(BoardPicture, TinyBoardScalesOnlyOnceItHasRoom) {
-    Image picture = Solid(30, 30, Color(1, 2, 3));
+    const Image solid = Solid(30, 30, Color(1, 2, 3));
+    Image picture = solid;
     TestBoard board;
     Place(board, 0, 0, 3, 3, 4);
     EXPECT_NO_THROW(board.SetPicture(&picture));
     EXPECT_FALSE(board.boardImage.is_created());
 
-    board.width = board.height = 100;  // room again, then a rebuild that keeps the picture
+    // Room again, then rebuilds that keep the picture: one that fails to
+    // scale it leaves it waiting for the next.
+    board.width = board.height = 100;
+    picture.release_bitmap();
+    EXPECT_THROW(board.Rebuild(true, false), Image::not_support);
+    EXPECT_FALSE(board.PictureFitsArea());
+    picture = solid;
     board.Rebuild(true, false);
     ASSERT_TRUE(board.boardImage.is_created());
     EXPECT_EQ(board.boardImage.width(), 100);
+    EXPECT_TRUE(board.PictureFitsArea());
     ExpectSourceRule(board, "after growing");
 }
 

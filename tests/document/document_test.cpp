@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <vector>
 
@@ -69,14 +71,22 @@ TEST_F(DocumentTest, NumbersBoardForgetsThePathAndWritesItEmpty) {
     EXPECT_EQ(RememberedImage(), "");
 }
 
-TEST_F(DocumentTest, FrameworkOpenRefusesWhatCannotBeOpenedAsAFile) {
-    CtesserinDoc document;
-    EXPECT_FALSE(document.OnOpenDocument(folder + "/missing.png"));
-    EXPECT_FALSE(document.OnOpenDocument(folder));  // a folder is no file
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], std::string("tesserin|") + res::kFileOpenFailed);
-    // The path name is left as it was.
-    EXPECT_EQ(document.GetPathName(), "");
+TEST_F(DocumentTest, FrameworkOpenRefusesWhatCannotBeOpenedAsAFileAndForgetsNothing) {
+    platform::ProfileFile(settings).WriteProfileString("Settings", "Image", "/old/picture.bmp");
+    const std::string fifo = folder + "/pipe.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    {
+        CtesserinDoc document;
+        // Missing, a folder, a FIFO: no file.
+        for (const std::string& path : {folder + "/missing.png", folder, fifo})
+            EXPECT_FALSE(document.OnOpenDocument(path)) << path;
+        ASSERT_EQ(shown.size(), 3u);
+        EXPECT_EQ(shown[0], std::string("tesserin|") + res::kFileOpenFailed);
+        // The path name is left as it was.
+        EXPECT_EQ(document.GetPathName(), "");
+    }
+    // It never opened anything: the last game's picture is still remembered.
+    EXPECT_EQ(RememberedImage(), "/old/picture.bmp");
 }
 
 TEST_F(DocumentTest, NumbersBoardAfterShuffleIsSolvedAgainOnInitialUpdate) {

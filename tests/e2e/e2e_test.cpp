@@ -70,28 +70,41 @@ TEST_F(EndToEnd, AMovedAndResizedWindowReopensExactlyThere) {
     ExitThroughFileMenu(program, window);
 }
 
+// The starting numbers board, once all of it is on screen: the first paint
+// reaches the screen a few rectangles at a time.
+std::optional<BoardOnScreen> StartingBoard(unsigned long window) {
+    std::optional<BoardOnScreen> board;
+    const bool drawn = WaitFor([&] {
+        return (board = FindBoard(window)) && PixelAt(window, board->X(0), board->Y(0)) == kTileFace &&
+               PixelAt(window, board->X(2), board->Y(3)) == kTileFace &&
+               PixelAt(window, board->X(3), board->Y(3)) == kBackground;
+    }, 20s);
+    return drawn ? board : std::nullopt;
+}
+
+// Clicks the piece left of the starting board's empty cell (bottom right).
+bool ClickBesideTheEmptyCell(unsigned long window, const BoardOnScreen& board) {
+    return ClickAt(window, board.X(2) + board.piece / 2, board.Y(3) + board.piece / 2);
+}
+
+// Waits for that piece to have slid into the empty cell.
+bool SlidIntoTheEmptyCell(unsigned long window, const BoardOnScreen& board) {
+    return WaitFor([&] {
+        return PixelAt(window, board.X(2), board.Y(3)) == kBackground &&
+               PixelAt(window, board.X(3), board.Y(3)) == kTileFace;
+    }, 20s);
+}
+
 TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     Program program(Executable());
     program.WriteSettings("[Settings]\n");
     unsigned long window = StartProgram(program);
     ASSERT_NE(window, 0u);
-    // The first paint reaches the screen a few rectangles at a time: wait for
-    // the whole starting board, not just its first cell.
-    std::optional<BoardOnScreen> board;
-    ASSERT_TRUE(WaitFor([&] {
-        return (board = FindBoard(window)) && PixelAt(window, board->X(0), board->Y(0)) == kTileFace &&
-               PixelAt(window, board->X(2), board->Y(3)) == kTileFace &&
-               PixelAt(window, board->X(3), board->Y(3)) == kBackground;
-    }, 20s)) << "no board drawn";
+    std::optional<BoardOnScreen> board = StartingBoard(window);
+    ASSERT_TRUE(board) << "no board drawn";
 
-    // The empty cell is bottom right; click the piece on its left.
-    EXPECT_EQ(PixelAt(window, board->X(3), board->Y(3)), kBackground);
-    ASSERT_EQ(PixelAt(window, board->X(2), board->Y(3)), kTileFace);
-    ASSERT_TRUE(ClickAt(window, board->X(2) + board->piece / 2, board->Y(3) + board->piece / 2));
-    bool slid = WaitFor([&] {
-        return PixelAt(window, board->X(2), board->Y(3)) == kBackground &&
-               PixelAt(window, board->X(3), board->Y(3)) == kTileFace;
-    }, 20s);
+    ASSERT_TRUE(ClickBesideTheEmptyCell(window, *board));
+    bool slid = SlidIntoTheEmptyCell(window, *board);
     if (!slid)
         SaveWindow(window, program.Folder() + "/../tesserin-e2e-click.png");
     EXPECT_TRUE(slid) << "the piece did not slide";
@@ -106,6 +119,42 @@ TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
     ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
     EXPECT_EQ(IniValue(settings, "Settings", "Image"), "") << settings;
+}
+
+// A slide runs inside the press's handler; meanwhile the pointer is the
+// screen's, not the sliding copy's: a click in another copy reaches it.
+TEST_F(EndToEnd, AClickInAnotherCopyDuringASlideIsNotLost) {
+    Program first(Executable()), second(Executable());
+    // Large pieces, so that the first slide lasts well past the second click.
+    first.WriteSettings("[Settings]\nleft=0\ntop=0\nwidth=620\nheight=900\n");
+    second.WriteSettings("[Settings]\nleft=640\ntop=0\nwidth=620\nheight=900\n");
+    const unsigned long windows[] = {StartProgram(first), StartProgram(second)};
+    ASSERT_NE(windows[0], 0u);
+    ASSERT_NE(windows[1], 0u);
+    std::optional<BoardOnScreen> boards[] = {StartingBoard(windows[0]), StartingBoard(windows[1])};
+    ASSERT_TRUE(boards[0] && boards[1]) << "no boards drawn";
+
+    for (int i : {0, 1})
+        ASSERT_TRUE(ClickBesideTheEmptyCell(windows[i], *boards[i]));
+    EXPECT_TRUE(SlidIntoTheEmptyCell(windows[0], *boards[0])) << "the first copy did not slide";
+    EXPECT_TRUE(SlidIntoTheEmptyCell(windows[1], *boards[1])) << "the click in the second copy was lost";
+    ExitThroughFileMenu(first, windows[0]);
+    ExitThroughFileMenu(second, windows[1]);
+}
+
+TEST_F(EndToEnd, AMistypedNameOnTheCommandLineEndsTheStartAndKeepsTheRememberedPicture) {
+    Program program(Executable());
+    const std::string remembered = program.Folder() + "/last game.png";
+    program.WriteSettings("[Settings]\nImage=" + remembered + "\n");
+    program.Start({program.Folder() + "/missing.png"});
+    auto box = program.FindWindowTitled("tesserin", kWindowTimeout);
+    ASSERT_TRUE(box) << "no message box appeared";
+    ASSERT_TRUE(FocusWindow(*box));
+    ASSERT_TRUE(PressKeys("Return"));
+    int status = 0;
+    ASSERT_TRUE(program.WaitForExit(30s, &status)) << "the program did not end";
+    const std::string settings = program.ReadSettings();
+    EXPECT_EQ(IniValue(settings, "Settings", "Image"), remembered) << settings;
 }
 
 // Pictures made of flat blocks of colour, so that each piece on the board is

@@ -274,8 +274,8 @@ TEST_F(AppTest, AFileThatCannotBeOpenedOnTheCommandLineEndsStartUp) {
     EXPECT_FALSE(Start({folder + "/missing.png"}));
     EXPECT_EQ(Frame(), nullptr);
     EXPECT_EQ(messages, std::vector<std::string>{res::kFileOpenFailed});
-    // The document went with the window and wrote its empty path.
-    EXPECT_EQ(Setting("Settings", "Image"), "");
+    // The document went with the window, leaving the remembered picture.
+    EXPECT_EQ(Setting("Settings", "Image"), "/remembered.png");
 }
 
 TEST_F(AppTest, StartUpShowsTheFileNamedOnTheCommandLineElseTheRememberedPicture) {
