@@ -1,28 +1,19 @@
-#include "platform/PostedMessage.h"
+#include "display/PostedMessage.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <map>
-#include <mutex>
-#include <string>
 
-namespace platform {
+namespace display {
 
 namespace {
 
-std::mutex registryMutex;
-
-std::map<std::string, unsigned, std::less<>>& Names() {
-    static std::map<std::string, unsigned, std::less<>> names;
-    return names;
-}
-
 // Live windows by serial number: a window made at the address of a destroyed
 // one never receives the messages posted to its predecessor.
-std::map<MessageWindow*, std::uint64_t>& LiveWindows() {
-    static std::map<MessageWindow*, std::uint64_t> windows;
+std::map<QueuedMessageWindow*, std::uint64_t>& LiveWindows() {
+    static std::map<QueuedMessageWindow*, std::uint64_t> windows;
     return windows;
 }
 std::uint64_t nextSerial = 1;
@@ -34,10 +25,10 @@ QEvent::Type PostedType() {
 
 class PostedEvent : public QEvent {
 public:
-    PostedEvent(MessageWindow* window, std::uint64_t serial, unsigned message, std::uintptr_t wParam,
+    PostedEvent(QueuedMessageWindow* window, std::uint64_t serial, unsigned message, std::uintptr_t wParam,
                 std::intptr_t lParam)
         : QEvent(PostedType()), window(window), serial(serial), message(message), wParam(wParam), lParam(lParam) {}
-    MessageWindow* window;
+    QueuedMessageWindow* window;
     std::uint64_t serial;
     unsigned message;
     std::uintptr_t wParam;
@@ -50,13 +41,8 @@ public:
         if (e->type() != PostedType())
             return QObject::event(e);
         auto* posted = static_cast<PostedEvent*>(e);
-        bool live = false;
-        {
-            std::lock_guard guard(registryMutex);
-            auto it = LiveWindows().find(posted->window);
-            live = it != LiveWindows().end() && it->second == posted->serial;
-        }
-        if (live)
+        auto it = LiveWindows().find(posted->window);
+        if (it != LiveWindows().end() && it->second == posted->serial)
             posted->window->OnPostedMessage(posted->message, posted->wParam, posted->lParam);
         return true;
     }
@@ -79,42 +65,15 @@ Dispatcher* TheDispatcher() {
 
 }  // namespace
 
-unsigned RegisterWindowMessage(std::string_view name) {
-    std::lock_guard guard(registryMutex);
-    auto& names = Names();
-    auto it = names.find(name);
-    if (it != names.end())
-        return it->second;
-    const unsigned id = 0xC000u + static_cast<unsigned>(names.size());
-    names.emplace(std::string(name), id);
-    return id;
-}
+QueuedMessageWindow::QueuedMessageWindow() { LiveWindows()[this] = nextSerial++; }
 
-MessageWindow::MessageWindow() {
-    std::lock_guard guard(registryMutex);
-    LiveWindows()[this] = nextSerial++;
-}
+QueuedMessageWindow::~QueuedMessageWindow() { LiveWindows().erase(this); }
 
-MessageWindow::~MessageWindow() {
-    std::lock_guard guard(registryMutex);
-    LiveWindows().erase(this);
-}
-
-bool PostMessage(MessageWindow* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    if (!window)
-        return false;
-    std::uint64_t serial = 0;
-    {
-        std::lock_guard guard(registryMutex);
-        auto it = LiveWindows().find(window);
-        if (it == LiveWindows().end())
-            return false;
-        serial = it->second;
-    }
+bool QueuedMessageWindow::Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     Dispatcher* dispatcher = TheDispatcher();
     if (!dispatcher)
         return false;
-    QCoreApplication::postEvent(dispatcher, new PostedEvent(window, serial, message, wParam, lParam));
+    QCoreApplication::postEvent(dispatcher, new PostedEvent(this, LiveWindows()[this], message, wParam, lParam));
     return true;
 }
 
@@ -123,4 +82,4 @@ void DispatchPostedMessages() {
         QCoreApplication::sendPostedEvents(dispatcher, PostedType());
 }
 
-}  // namespace platform
+}  // namespace display

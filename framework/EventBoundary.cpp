@@ -8,7 +8,7 @@
 
 #include "framework/FailureReports.h"
 #include "framework/MessageBox.h"
-#include "platform/SurfaceWidget.h"
+#include "display/SurfaceWidget.h"
 
 namespace framework {
 
@@ -65,7 +65,7 @@ bool CompletionCounts(QObject* receiver, QEvent::Type type) {
     case QEvent::KeyRelease:
         return false;
     case QEvent::Paint:
-        return !qobject_cast<platform::SurfaceWidget*>(receiver);
+        return !qobject_cast<display::SurfaceWidget*>(receiver);
     default:
         return true;
     }
