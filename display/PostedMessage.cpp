@@ -23,11 +23,7 @@ QEvent::Type PostedType() {
     return type;
 }
 
-class PostedEvent : public QEvent {
-public:
-    PostedEvent(QueuedMessageWindow* window, std::uint64_t serial, unsigned message, std::uintptr_t wParam,
-                std::intptr_t lParam)
-        : QEvent(PostedType()), window(window), serial(serial), message(message), wParam(wParam), lParam(lParam) {}
+struct Posting {
     QueuedMessageWindow* window;
     std::uint64_t serial;
     unsigned message;
@@ -35,15 +31,21 @@ public:
     std::intptr_t lParam;
 };
 
+class PostedEvent : public QEvent {
+public:
+    explicit PostedEvent(const Posting& p) : QEvent(PostedType()), posting(p) {}
+    const Posting posting;
+};
+
 class Dispatcher : public QObject {
 public:
     bool event(QEvent* e) override {
         if (e->type() != PostedType())
             return QObject::event(e);
-        auto* posted = static_cast<PostedEvent*>(e);
-        auto it = LiveWindows().find(posted->window);
-        if (it != LiveWindows().end() && it->second == posted->serial)
-            posted->window->OnPostedMessage(posted->message, posted->wParam, posted->lParam);
+        const Posting& p = static_cast<PostedEvent*>(e)->posting;
+        auto it = LiveWindows().find(p.window);
+        if (it != LiveWindows().end() && it->second == p.serial)
+            p.window->OnPostedMessage(p.message, p.wParam, p.lParam);
         return true;
     }
 };
@@ -73,13 +75,8 @@ bool QueuedMessageWindow::Post(unsigned message, std::uintptr_t wParam, std::int
     Dispatcher* dispatcher = TheDispatcher();
     if (!dispatcher)
         return false;
-    QCoreApplication::postEvent(dispatcher, new PostedEvent(this, LiveWindows()[this], message, wParam, lParam));
+    QCoreApplication::postEvent(dispatcher, new PostedEvent({this, LiveWindows().at(this), message, wParam, lParam}));
     return true;
-}
-
-void DispatchPostedMessages() {
-    if (Dispatcher* dispatcher = TheDispatcher())
-        QCoreApplication::sendPostedEvents(dispatcher, PostedType());
 }
 
 }  // namespace display

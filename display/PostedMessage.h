@@ -22,8 +22,4 @@ public:
     virtual void OnPostedMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 };
 
-// Delivers every message queued so far, for code that runs no event loop of
-// its own (tests).
-void DispatchPostedMessages();
-
 }  // namespace display

@@ -1,10 +1,10 @@
 #include "display/Surface.h"
 
 #include <QImage>
-#include <QString>
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 #include "display/PainterContext.h"
 
@@ -51,10 +51,6 @@ platform::Rgb Surface::Pixel(int x, int y) const {
 
 std::unique_ptr<platform::DeviceContext> Surface::Context() {
     return std::make_unique<PainterContext>(impl_ ? impl_->image : std::make_shared<QImage>());
-}
-
-bool Surface::SaveAsPng(const std::string& path) const {
-    return impl_ && impl_->image->save(QString::fromStdString(path), "PNG");
 }
 
 }  // namespace display

@@ -4,7 +4,6 @@
 // pixels live in Qt behind it.
 
 #include <memory>
-#include <string>
 
 #include "platform/DeviceContext.h"
 
@@ -34,8 +33,6 @@ public:
     // A context drawing on this surface; it keeps the pixels alive, so it may
     // outlive the Surface object.
     std::unique_ptr<platform::DeviceContext> Context();
-
-    bool SaveAsPng(const std::string& path) const;
 
 private:
     struct Impl;

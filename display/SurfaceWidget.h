@@ -35,7 +35,6 @@ public:
 
     // The colour OnEraseBackground fills with; white unless set.
     void SetBackground(platform::Rgb colour);
-    platform::Rgb Background() const { return background_; }
 
     const QImage& Surface() const { return *surface_; }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <memory>
 #include <vector>
 
@@ -37,7 +38,7 @@ TEST(PostedMessage, DeliveredLaterInOrderAndNeverToAGoneWindow) {
     doomed.reset();
     // A new window may well get the freed address; it must not inherit the queue.
     RecordingWindow successor;
-    display::DispatchPostedMessages();
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(window.posted, (std::vector<Posted>{{message, 1, -1}, {message, 2, 0}}));
     EXPECT_TRUE(bystander.posted.empty());
     EXPECT_TRUE(successor.posted.empty());

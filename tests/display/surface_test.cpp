@@ -8,7 +8,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -514,7 +513,7 @@ TEST(SurfaceDensity, RatiosTheSurfaceCannotHoldAreRefused) {
         EXPECT_THROW(display::Surface(4, 4, kWhite, ratio), std::invalid_argument) << ratio;
 }
 
-TEST(SurfaceObject, SizesPixelsAndPng) {
+TEST(SurfaceObject, SizesAndPixels) {
     display::Surface s(3, 2, kBackground);
     EXPECT_EQ(s.Width(), 3);
     EXPECT_EQ(s.Height(), 2);
@@ -525,16 +524,6 @@ TEST(SurfaceObject, SizesPixelsAndPng) {
     display::Surface empty(-4, 5, kWhite);
     EXPECT_EQ(empty.Width(), 0);
     empty.Context()->FillRect(0, 0, 10, 10, kBlue);  // draws nowhere, does not crash
-
-    s.Context()->FillRect(1, 0, 2, 1, kBlue);
-    const auto path = std::filesystem::temp_directory_path() / ("surface-" + std::to_string(::getpid()) + ".png");
-    ASSERT_TRUE(s.SaveAsPng(path.string()));
-    QImage loaded(QString::fromStdString(path.string()));
-    std::filesystem::remove(path);
-    ASSERT_EQ(loaded.size(), QSize(3, 2));
-    EXPECT_EQ(loaded.pixel(1, 0), qRgb(30, 30, 230));
-    EXPECT_EQ(loaded.pixel(0, 0), qRgb(46, 70, 161));
-    EXPECT_FALSE(s.SaveAsPng("/nonexistent-dir/x.png"));
 }
 
 TEST(SurfaceObject, ContextOutlivesTheSurface) {
