@@ -11,8 +11,6 @@ platform::Font MakeFont(int height, int pitchAndFamily) {
     platform::Font f;
     f.height = height;
     f.width = 0;
-    f.escapement = 0;
-    f.orientation = 0;
     f.weight = 700;
     f.italic = false;
     f.underline = false;

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "image/Geometry.h"
 #include "platform/DeviceContext.h"
+#include "platform/Geometry.h"
 
 class Image;
 

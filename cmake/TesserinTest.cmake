@@ -1,15 +1,24 @@
-# tesserin_test(NAME <name> SOURCES <files...> LIBS <targets...>)
+# tesserin_test(NAME <name> [GUI] SOURCES <files...> LIBS <targets...>)
 # One GoogleTest executable; its cases are registered with ctest one by one.
 # Every test runs headless and finds the shared test corpora through TESSERIN_TESTDATA.
+# A GUI test's main makes the Qt application first, as the program's does.
 set(TESSERIN_TESTDATA "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Public image test corpora")
 
+add_library(tesserin_gui_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/gui_test_main.cpp)
+target_link_libraries(tesserin_gui_test_main PUBLIC GTest::gtest Qt6::Core Qt6::Widgets)
+
 function(tesserin_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  if(T_GUI)
+    set(main tesserin_gui_test_main)
+  else()
+    set(main GTest::gtest_main)
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest ${main})
   target_compile_definitions(${T_NAME} PRIVATE TESSERIN_TESTDATA="${TESSERIN_TESTDATA}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "colour/ColorBox.h"
-#include "image/Geometry.h"
+#include "image/Color.h"
 #include "image/ImageFilter.h"
 
 class ColorHistogram;

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/Geometry.h"
+#include "image/Color.h"
 
 class PaletteSearch {
 public:

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <cstdint>
 
+#include "display/FontCache.h"
 #include "framework/Application.h"
 #include "framework/FrameWindow.h"
-#include "platform/FontCache.h"
 
 namespace framework {
 
@@ -44,7 +44,7 @@ QRect MapDialogRect(const QRect& units, DialogBaseUnits base) {
 
 QFont DialogFont(const std::string& face, int points) {
     QFont font;
-    const QString family = platform::MatchFamily(face, "ja");
+    const QString family = display::MatchFamily(face, "ja");
     font.setFamily(family.isEmpty() ? QString::fromStdString(face) : family);
     font.setPointSize(points > 0 ? points : 9);
     return font;

@@ -5,11 +5,11 @@
 #include <QPointer>
 #include <QResizeEvent>
 
+#include "display/Surface.h"
+#include "display/SurfaceWidget.h"
 #include "framework/Document.h"
 #include "framework/EventBoundary.h"
 #include "framework/FrameWindow.h"
-#include "platform/Surface.h"
-#include "platform/SurfaceWidget.h"
 
 namespace framework {
 
@@ -32,9 +32,9 @@ Point ClientPoint(const QMouseEvent* event) {
 }
 
 // The view's window: the surface widget with the view's message handlers.
-class ViewWidget : public platform::SurfaceWidget {
+class ViewWidget : public display::SurfaceWidget {
 public:
-    ViewWidget(View* view, QWidget* parent) : platform::SurfaceWidget(parent), view_(view) {
+    ViewWidget(View* view, QWidget* parent) : display::SurfaceWidget(parent), view_(view) {
         // Moves without a button held reach the view too: tracking may
         // outlive a capture taken away by another window.
         setMouseTracking(true);
@@ -50,7 +50,7 @@ protected:
         bool erased = false;
         RunGuarded([&] { erased = view_ && view_->OnEraseBkgnd(dc); });
         if (!erased)
-            platform::SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
+            display::SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
     }
 
     void OnDraw(platform::DeviceContext& dc) override {
@@ -94,11 +94,11 @@ protected:
             if (view_)
                 view_->OnKeyDown(event->key());
         });
-        platform::SurfaceWidget::keyPressEvent(event);
+        display::SurfaceWidget::keyPressEvent(event);
     }
 
     void resizeEvent(QResizeEvent* event) override {
-        platform::SurfaceWidget::resizeEvent(event);
+        display::SurfaceWidget::resizeEvent(event);
         RunGuarded([&] {
             if (view_)
                 view_->OnSize(event->size().width(), event->size().height());
@@ -239,7 +239,7 @@ std::unique_ptr<platform::DeviceContext> View::GetDC() {
     if (ViewWidget* widget = impl_->widget)
         return widget->GetDC();
     // No window (yet or any more): drawing goes nowhere.
-    return platform::Surface(0, 0, platform::Rgb{}).Context();
+    return display::Surface(0, 0, platform::Rgb{}).Context();
 }
 
 double View::DevicePixelRatio() const {

@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "image/Geometry.h"
 #include "framework/CommandTarget.h"
 #include "platform/DeviceContext.h"
+#include "platform/Geometry.h"
 #include "platform/Window.h"
 
 class QWidget;

@@ -12,9 +12,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "image/Color.h"
 #include "image/Errors.h"
-#include "image/Geometry.h"
 #include "image/Messages.h"
+#include "platform/Geometry.h"
 
 struct BitmapInfoHeader {
     std::uint32_t biSize = 0;

@@ -2,7 +2,7 @@
 // Copies rectangles of an Image onto a drawing context: the one place where a
 // picture reaches the screen. Stateless; made for one drawing or kept.
 
-#include "image/Geometry.h"
+#include "platform/Geometry.h"
 
 class Image;
 

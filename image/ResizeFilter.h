@@ -4,8 +4,9 @@
 // the result or by centring the picture in the full target size with margins
 // of a background colour (letterbox). Progress is reported per result row.
 
-#include "image/Geometry.h"
+#include "image/Color.h"
 #include "image/ImageFilter.h"
+#include "platform/Geometry.h"
 
 class ResizeFilter : public ImageFilter {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The drawing seam. The game and the image library draw only through these
-// plain C++ types; the Qt implementation lives in this folder's .cpp files.
+// plain C++ types; display/ draws them with Qt.
 
 #include <cmath>
 #include <cstdint>
@@ -23,8 +23,6 @@ struct Rgb {
 struct Font {
     int height = 0;
     int width = 0;
-    int escapement = 0;
-    int orientation = 0;
     int weight = 400;
     bool italic = false;
     bool underline = false;

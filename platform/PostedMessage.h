@@ -1,7 +1,7 @@
 #pragma once
 // Window messages posted without waiting. Message names are registered once
-// per process and give stable ids; a posted message is queued on the event
-// loop and delivered to its window later, unless the window is gone by then.
+// per process and give stable ids; a window queues what is posted to it and
+// takes it later, from its own event loop.
 
 #include <cstdint>
 #include <string_view>
@@ -12,24 +12,20 @@ namespace platform {
 // exactly. Safe to call before any window or event loop exists.
 unsigned RegisterWindowMessage(std::string_view name);
 
-// A window that can receive posted messages. Destroying it drops whatever is
-// still queued for it.
+// A window that messages can be posted to.
 class MessageWindow {
 public:
-    MessageWindow();
-    virtual ~MessageWindow();
+    MessageWindow() = default;
+    virtual ~MessageWindow() = default;
     MessageWindow(const MessageWindow&) = delete;
     MessageWindow& operator=(const MessageWindow&) = delete;
 
-    virtual void OnPostedMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    // Queues the message and returns at once. False when it cannot be
+    // queued; the message is then lost.
+    virtual bool Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 };
 
-// Queues the message and returns at once. False when it cannot be queued (no
-// window, or no event loop in this process); the message is then lost.
+// window->Post, and false for no window.
 bool PostMessage(MessageWindow* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
-
-// Delivers every message queued so far, for code that runs no event loop of
-// its own (tests).
-void DispatchPostedMessages();
 
 }  // namespace platform

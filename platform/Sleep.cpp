@@ -2,13 +2,11 @@
 
 #include <cerrno>
 #include <ctime>
-#include <mutex>
 #include <utility>
 
 namespace platform {
 namespace {
 
-std::mutex hooksMutex;
 SleepHook sleepHook;
 FrameFlusher frameFlusher;
 
@@ -24,14 +22,9 @@ void RealSleep(int milliseconds) {
 
 void Sleep(int milliseconds) {
     if (milliseconds < 0) milliseconds = 0;
-    FrameFlusher flusher;
-    SleepHook hook;
-    {
-        std::lock_guard guard(hooksMutex);
-        flusher = frameFlusher;
-        hook = sleepHook;
-    }
-    // Copies are called outside the lock so either may replace the hooks.
+    // Copies: either may replace the hooks while it runs.
+    const FrameFlusher flusher = frameFlusher;
+    const SleepHook hook = sleepHook;
     if (flusher) flusher();
     if (hook) {
         hook(milliseconds);
@@ -41,12 +34,10 @@ void Sleep(int milliseconds) {
 }
 
 SleepHook SetSleepHook(SleepHook hook) {
-    std::lock_guard guard(hooksMutex);
     return std::exchange(sleepHook, std::move(hook));
 }
 
 void SetFrameFlusher(FrameFlusher flusher) {
-    std::lock_guard guard(hooksMutex);
     frameFlusher = std::move(flusher);
 }
 

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "image/Geometry.h"
+#include "image/Color.h"
 #include "image/Image.h"
+#include "platform/Geometry.h"
 #include "readers/ImageReader.h"
 
 struct BitmapFileHeader {

@@ -11,10 +11,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "display/LockKeys.h"
 #include "framework/Application.h"
 #include "framework/Document.h"
 #include "framework/ProfileStore.h"
-#include "shell/LockKeys.h"
 #include "framework/RecentFileList.h"
 #include "framework/View.h"
 #include "resources/Resource.h"
@@ -217,15 +217,15 @@ void CMainFrame::UpdateRecentFileMenu() {
 }
 
 void CMainFrame::UpdateIndicators() {
-    const std::pair<int, shell::LockKey> keys[] = {{res::kIdIndicatorCaps, shell::LockKey::Caps},
-                                                      {res::kIdIndicatorNum, shell::LockKey::Num},
-                                                      {res::kIdIndicatorScroll, shell::LockKey::Scroll}};
+    const std::pair<int, display::LockKey> keys[] = {{res::kIdIndicatorCaps, display::LockKey::Caps},
+                                                      {res::kIdIndicatorNum, display::LockKey::Num},
+                                                      {res::kIdIndicatorScroll, display::LockKey::Scroll}};
     for (const auto& [id, key] : keys) {
         auto it = indicators_.find(id);
         if (it == indicators_.end())
             continue;
         QLabel* pane = it->second;
-        bool on = shell::IsLockKeyOn(key);
+        bool on = display::IsLockKeyOn(key);
         pane->setText(on ? pane->property("indicatorText").toString() : QString());
     }
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "board/BoardLayout.h"
-#include "platform/Surface.h"
+#include "display/Surface.h"
 #include "tests/board/BoardTestSupport.h"
 #include "tests/board/FakeWindow.h"
 
@@ -25,7 +25,7 @@ Image Detailed(int w, int h) {
 
 // Device pixels of the square [from, to) that differ from the picture
 // whose corner lies at device pixel (origin, origin).
-int Mismatches(const platform::Surface& s, const Image& picture, int origin, int from, int to) {
+int Mismatches(const display::Surface& s, const Image& picture, int origin, int from, int to) {
     int wrong = 0;
     for (int y = from; y < to; ++y)
         for (int x = from; x < to; ++x) {
@@ -63,7 +63,7 @@ TEST(DensityPicture, PreparedAtTheViewsRatioAndCopiedPixelForPixel) {
         // lies on a whole device pixel: the board shows the picture unmoved,
         // whole when solved, and inside piece 5's frame, logical (46, 46) ..
         // (68, 68), while playing.
-        platform::Surface s(140, 140, {255, 255, 255}, c.ratio);
+        display::Surface s(140, 140, {255, 255, 255}, c.ratio);
         const int origin = int(20 * c.ratio);
         board.solved = true;
         board.Draw(*s.Context());

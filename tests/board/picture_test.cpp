@@ -6,8 +6,7 @@
 
 #include <string>
 
-#include "platform/GuiApplication.h"
-#include "platform/Surface.h"
+#include "display/Surface.h"
 #include "tests/board/BoardTestSupport.h"
 
 namespace {
@@ -48,7 +47,6 @@ void ExpectSourceRule(const PuzzleBoard& board, const std::string& when) {
 
 class BoardPicture : public ::testing::Test {
 protected:
-    void SetUp() override { platform::EnsureGuiApplication(); }
     SleepHookScope noSleep;
 };
 
@@ -117,7 +115,7 @@ TEST_F(BoardPicture, SolvedBoardShowsTheWholePictureWithoutFrames) {
     Place(board, 10, 10, 200, 200, 4);
     board.SetPicture(&picture);
     board.solved = true;
-    platform::Surface surface(230, 230, {1, 2, 3});
+    display::Surface surface(230, 230, {1, 2, 3});
     board.Draw(*surface.Context());
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 200; ++x)
@@ -131,7 +129,7 @@ TEST_F(BoardPicture, PlayingPieceFillsItsFrameWithItsOwnInterior) {
     Place(board, 0, 0, 120, 120, 3);  // pieces of 40
     board.SetPicture(&picture);
     board.SlideRight(1);  // piece 7 into the bottom-right cell
-    platform::Surface surface(120, 120, kWhite);
+    display::Surface surface(120, 120, kWhite);
     board.Draw(*surface.Context());
 
     const BoardCell& moved = *board.cells[2][2];

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "board/BoardCell.h"
-#include "platform/Surface.h"
+#include "display/Surface.h"
 #include "tests/board/BoardTestSupport.h"
 
 namespace {
@@ -29,7 +29,7 @@ struct Ink {
 bool IsNumber(platform::Rgb p) { return p.red < 15 && p.blue < 120; }
 bool IsShadow(platform::Rgb p) { return p.red > 35 && p.red < 100 && p.red == p.green; }
 
-Ink Find(const platform::Surface& s, const BoardCell& cell, bool (*match)(platform::Rgb)) {
+Ink Find(const display::Surface& s, const BoardCell& cell, bool (*match)(platform::Rgb)) {
     Ink ink;
     // Inside the frame, whose grey would pass for shadow.
     for (int y = cell.y + 1; y < cell.y + cell.height - 2; ++y)
@@ -40,7 +40,7 @@ Ink Find(const platform::Surface& s, const BoardCell& cell, bool (*match)(platfo
 
 // A tile: frame edges, face, untouched gap, and a centred number over its
 // shadow one pixel right and down.
-void ExpectTile(const platform::Surface& s, const BoardCell& cell) {
+void ExpectTile(const display::Surface& s, const BoardCell& cell) {
     const int x = cell.x, y = cell.y, w = cell.width, h = cell.height;
     SCOPED_TRACE("piece " + std::to_string(cell.pieceNumber));
     EXPECT_EQ(s.Pixel(x, y), board::kFrameTopLeft);
@@ -70,7 +70,7 @@ void ExpectTile(const platform::Surface& s, const BoardCell& cell) {
 }
 
 TEST(SurfaceDrawing, PlayingThreeByThreeBoard) {
-    platform::Surface surface(320, 320, kWhite);
+    display::Surface surface(320, 320, kWhite);
     PuzzleBoard board;
     Place(board, 5, 7, 300, 300, 3);
     board.Draw(*surface.Context());
@@ -86,7 +86,7 @@ TEST(SurfaceDrawing, PlayingThreeByThreeBoard) {
 }
 
 TEST(SurfaceDrawing, SolvedFourByFourBoardShowsEverySixteenTiles) {
-    platform::Surface surface(480, 480, kWhite);
+    display::Surface surface(480, 480, kWhite);
     PuzzleBoard board;
     Place(board, 10, 10, 450, 450, 4);  // pieces of 112
     board.solved = true;
@@ -99,7 +99,7 @@ TEST(SurfaceDrawing, SolvedFourByFourBoardShowsEverySixteenTiles) {
 }
 
 TEST(SurfaceDrawing, NumberFontCellHeightFollowsThePiece) {
-    platform::Surface surface(10, 10, kWhite);
+    display::Surface surface(10, 10, kWhite);
     BoardCell cell;
     cell.SetRect(0, 0, 100, 100);
     auto dc = surface.Context();
@@ -110,11 +110,11 @@ TEST(SurfaceDrawing, NumberFontCellHeightFollowsThePiece) {
 // Pieces of 1 to 9 pixels give number fonts of zero or negative height and
 // frames with no interior: drawn and slid without harm.
 TEST(SurfaceDrawing, TinyPiecesDrawAndSlide) {
-    platform::Surface surface(60, 60, kWhite);
+    display::Surface surface(60, 60, kWhite);
     SleepHookScope noSleep;
     struct SurfaceWindow : platform::Window {
-        platform::Surface& s;
-        explicit SurfaceWindow(platform::Surface& s_) : s(s_) {}
+        display::Surface& s;
+        explicit SurfaceWindow(display::Surface& s_) : s(s_) {}
         void InvalidateRect(int, int, int, int, bool) override {}
         std::unique_ptr<platform::DeviceContext> GetDC() override { return s.Context(); }
     } window(surface);

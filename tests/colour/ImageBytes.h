@@ -41,14 +41,13 @@ struct Run {
     Window window;
 };
 
-// Runs the operation on one image with a notification window, messages delivered.
+// Runs the operation on one image with a notification window.
 template <class Window>
 std::unique_ptr<Run<Window>> Execute(ImageFilter& filter, const Image& image) {
     auto run = std::make_unique<Run<Window>>();
     filter.set_notify_window(&run->window);
     ImageFilter::ImageList in{const_cast<Image*>(&image)};
     run->completed = filter.execute(in.begin(), in.end(), run->out);
-    platform::DispatchPostedMessages();
     return run;
 }
 

@@ -14,7 +14,6 @@
 #include "colour/RowProgress.h"
 #include "image/Image.h"
 #include "tests/image/BlankImage.h"
-#include "platform/GuiApplication.h"
 #include "platform/PostedMessage.h"
 #include "tests/colour/ImageBytes.h"
 #include "tests/colour/PerPixelIncrease.h"
@@ -23,10 +22,11 @@ namespace {
 
 class RecordingWindow : public platform::MessageWindow {
 public:
-    void OnPostedMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    bool Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
         if (message == ImageFilter::set_string_message()) captions.push_back(reinterpret_cast<const char*>(lParam));
         if (message == ImageFilter::progress_message()) progress.push_back(static_cast<int>(wParam));
         ++count;
+        return true;
     }
     std::vector<const char*> captions;
     std::vector<int> progress;
@@ -66,10 +66,7 @@ Image Direct(int bits, int width, int height) { return image_test::Blank(width, 
 
 auto Execute(ColorDepthFilter& filter, const Image& image) { return colour_test::Execute<RecordingWindow>(filter, image); }
 
-class ColorDepthFilterTest : public ::testing::Test {
-protected:
-    void SetUp() override { platform::EnsureGuiApplication(); }
-};
+using ColorDepthFilterTest = ::testing::Test;
 
 TEST_F(ColorDepthFilterTest, ColourCountIsThePowerUnlessFewerAreAskedFor) {
     const struct {

@@ -16,7 +16,6 @@
 #include "colour/ColorDepthFilter.h"
 #include "colour/PaletteSearch.h"
 #include "image/Image.h"
-#include "platform/GuiApplication.h"
 #include "platform/PostedMessage.h"
 #include "tests/colour/ImageBytes.h"
 #include "tests/image/BlankImage.h"
@@ -31,11 +30,12 @@ using colour_test::Snapshot;
 
 class RecordingWindow : public platform::MessageWindow {
 public:
-    void OnPostedMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    bool Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
         if (message == ImageFilter::set_string_message())
             notices.push_back({reinterpret_cast<const char*>(lParam), -1});
         else if (message == ImageFilter::progress_message())
             notices.push_back({nullptr, static_cast<int>(wParam)});
+        return true;
     }
     std::vector<Notice> notices;
 };
@@ -118,10 +118,7 @@ Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
 
 auto Execute(ColorDepthFilter& filter, const Image& image) { return colour_test::Execute<RecordingWindow>(filter, image); }
 
-class PaletteReductionTest : public ::testing::Test {
-protected:
-    void SetUp() override { platform::EnsureGuiApplication(); }
-};
+using PaletteReductionTest = ::testing::Test;
 
 TEST_F(PaletteReductionTest, EqualsThePlainFormByteForByteWithTheSameMessages) {
     const struct {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "image/Geometry.h"
+#include "image/Color.h"
 
 namespace opentest {
 

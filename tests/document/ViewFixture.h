@@ -12,14 +12,12 @@
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
 #include "framework/FrameWindow.h"
-#include "platform/GuiApplication.h"
 #include "platform/Profile.h"
 #include "platform/Sleep.h"
 
 class ViewFixture {
 public:
     ViewFixture() {
-        platform::EnsureGuiApplication();
         platform::SetSleepHook([](int) {});
         char pattern[] = "/tmp/tesserin-doc-test-XXXXXX";
         folder = mkdtemp(pattern);

@@ -20,7 +20,6 @@
 #include "readers/BmpReader.h"
 #include "resources/Resource.h"
 #include "tests/document/PictureFiles.h"
-#include "platform/GuiApplication.h"
 #include "platform/Profile.h"
 
 namespace opentest {
@@ -59,7 +58,6 @@ enum class After { Unchanged, Numbers, Picture };
 class OpenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::EnsureGuiApplication();
         char pattern[] = "/tmp/tesserin-open-XXXXXX";
         folder = mkdtemp(pattern);
         settings = folder + "/tesserin.ini";

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "board/BoardCell.h"
-#include "platform/SurfaceWidget.h"
+#include "display/SurfaceWidget.h"
 #include "resources/Resource.h"
 #include "tests/document/ViewFixture.h"
 
@@ -196,7 +196,7 @@ TEST_F(ViewTest, PaintsTheBackgroundAroundTheBoard) {
     Show(640, 480);
     view->OnInitialUpdate();
     Widget()->repaint();
-    const QImage& surface = static_cast<platform::SurfaceWidget*>(Widget())->Surface();
+    const QImage& surface = static_cast<display::SurfaceWidget*>(Widget())->Surface();
     ASSERT_EQ(surface.size(), QSize(640, 480));
     const QRgb background = qRgb(46, 70, 161);
     EXPECT_EQ(surface.pixel(5, 5), background);          // left margin

@@ -20,7 +20,6 @@
 #include "framework/MessageBox.h"
 #include "framework/RecentFileList.h"
 #include "framework/View.h"
-#include "platform/GuiApplication.h"
 #include "platform/Profile.h"
 
 namespace {
@@ -45,7 +44,6 @@ public:
 class DropTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::EnsureGuiApplication();
         char pattern[] = "/tmp/framework-drop-XXXXXX";
         folder = mkdtemp(pattern);
         previousTexts = framework::SetFrameworkTexts({});

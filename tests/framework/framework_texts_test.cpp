@@ -16,7 +16,6 @@
 #include "framework/FrameWindow.h"
 #include "framework/FrameworkTexts.h"
 #include "framework/MessageBox.h"
-#include "platform/GuiApplication.h"
 #include "platform/Profile.h"
 
 namespace {
@@ -24,7 +23,6 @@ namespace {
 class FrameworkTextsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::EnsureGuiApplication();
         char pattern[] = "/tmp/framework-texts-XXXXXX";
         folder = mkdtemp(pattern);
         previousTexts = framework::SetFrameworkTexts({});

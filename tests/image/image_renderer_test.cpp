@@ -4,10 +4,9 @@
 
 #include <vector>
 
+#include "display/Surface.h"
 #include "image/Image.h"
 #include "image/ImageRenderer.h"
-#include "platform/GuiApplication.h"
-#include "platform/Surface.h"
 
 namespace {
 
@@ -25,14 +24,11 @@ Image Numbered(int w, int h) {
     return image;
 }
 
-class RendererTest : public ::testing::Test {
-protected:
-    void SetUp() override { platform::EnsureGuiApplication(); }
-};
+using RendererTest = ::testing::Test;
 
 TEST_F(RendererTest, DrawCopiesTheSourceRectangleAtTheSameSize) {
     const platform::Rgb fill{1, 2, 3};
-    platform::Surface surface(160, 240, fill);
+    display::Surface surface(160, 240, fill);
     Image image = Numbered(40, 30);
     ImageRenderer().draw(image, *surface.Context(), Point(100, 200), Rect(10, 20, 30, 25), false);
     for (int y = 195; y < 210; ++y) {
@@ -46,7 +42,7 @@ TEST_F(RendererTest, DrawCopiesTheSourceRectangleAtTheSameSize) {
 }
 
 TEST_F(RendererTest, DrawAllWithPaletteRealisationDrawsTheWholePicture) {
-    platform::Surface surface(8, 8, {0, 0, 0});
+    display::Surface surface(8, 8, {0, 0, 0});
     Image image = Numbered(5, 3);
     ASSERT_EQ(image.palette_size(), 0u);
     ImageRenderer().draw_all(image, *surface.Context(), Point(2, 1), true);
@@ -57,7 +53,7 @@ TEST_F(RendererTest, DrawAllWithPaletteRealisationDrawsTheWholePicture) {
 }
 
 TEST_F(RendererTest, RefusesImagesWithoutMemoryAndIndexedImagesDrawingNothing) {
-    platform::Surface surface(4, 4, {9, 9, 9});
+    display::Surface surface(4, 4, {9, 9, 9});
     Image cleared = Numbered(4, 4);
     cleared.clear();
     try {

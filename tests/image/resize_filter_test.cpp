@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "image/ResizeFilter.h"
-#include "platform/GuiApplication.h"
 #include "platform/PostedMessage.h"
 #include "tests/image/resize_reference.h"
 
@@ -209,11 +208,11 @@ TEST(ResizeFilterTest, RefusesWhatItCannotScaleAndAppendsNothing) {
 }
 
 TEST(ResizeNotify, CaptionThenRowProgressOnlyToASetWindowAndCancelStopsAfterARow) {
-    platform::EnsureGuiApplication();
     struct Recorder : platform::MessageWindow {
-        void OnPostedMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        bool Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
             if (message == ImageFilter::set_string_message()) captions.push_back(reinterpret_cast<const char*>(lParam));
             if (message == ImageFilter::progress_message()) progress.push_back(static_cast<int>(wParam));
+            return true;
         }
         std::vector<std::string> captions;
         std::vector<int> progress;
@@ -236,7 +235,6 @@ TEST(ResizeNotify, CaptionThenRowProgressOnlyToASetWindowAndCancelStopsAfterARow
         ImageFilter::cancel_requested = c.cancel;  // after construction, so it counts
         bool done = false;
         scale(filter, &source, &done);
-        platform::DispatchPostedMessages();
         EXPECT_EQ(done, !c.cancel);
         EXPECT_FALSE(ImageFilter::cancel_requested);
         EXPECT_EQ(window.progress, c.progress) << c.height;

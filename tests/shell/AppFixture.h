@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "framework/FileDialog.h"
-#include "platform/GuiApplication.h"
 #include "framework/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/Sleep.h"
@@ -23,7 +22,6 @@
 class AppFixture {
 public:
     AppFixture() {
-        platform::EnsureGuiApplication();
         platform::SetSleepHook([](int) {});
         char pattern[] = "/tmp/tesserin-app-test-XXXXXX";
         folder = mkdtemp(pattern);

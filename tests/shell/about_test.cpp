@@ -27,7 +27,6 @@ constexpr const char* kTarget = "file:///tmp/tesserin-about-test/README.md";
 class AboutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::EnsureGuiApplication();
         previous_ = framework::SetUrlOpenerHook([this](const std::string& url) { opened.push_back(url); });
         CAboutDlg::SetLink(1002, "説明書", kTarget);
     }

@@ -7,13 +7,11 @@
 #include <QIcon>
 #include <QPixmap>
 
-#include "platform/GuiApplication.h"
 #include "shell/ToolBarStrip.h"
 
 namespace {
 
 TEST(ToolBarIcon, EachWholeDensityGetsTheStripPixelsAsSquares) {
-    platform::EnsureGuiApplication();
     const QImage strip = toolbar::DrawStrip();
     for (int index = 0; index < toolbar::kButtonCount; ++index) {
         const QImage button = toolbar::ButtonImage(strip, index);

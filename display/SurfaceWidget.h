@@ -1,5 +1,6 @@
 #pragma once
-// A window that shows a surface (Qt header: platform/ and shell/ only).
+// A window that shows a surface (Qt header: display/, framework/ and shell/
+// only).
 //
 // The surface is a picture of the client area and is what the window shows.
 // Invalidated areas are drawn into it by OnDraw when the event loop paints;
@@ -18,7 +19,7 @@
 
 #include "platform/Window.h"
 
-namespace platform {
+namespace display {
 
 class SurfaceWidget : public QWidget, public platform::Window {
     Q_OBJECT
@@ -28,13 +29,12 @@ public:
     ~SurfaceWidget() override;
 
     void InvalidateRect(int left, int top, int right, int bottom, bool erase) override;
-    std::unique_ptr<DeviceContext> GetDC() override;
+    std::unique_ptr<platform::DeviceContext> GetDC() override;
     // The surface's ratio, which follows the screen the window is on.
     double DevicePixelRatio() const override { return surface_->devicePixelRatio(); }
 
     // The colour OnEraseBackground fills with; white unless set.
-    void SetBackground(Rgb colour);
-    Rgb Background() const { return background_; }
+    void SetBackground(platform::Rgb colour);
 
     const QImage& Surface() const { return *surface_; }
 
@@ -45,9 +45,9 @@ public:
 
 protected:
     // Clears an invalidated area that asked for erasing; dc is clipped to it.
-    virtual void OnEraseBackground(DeviceContext& dc, int left, int top, int right, int bottom);
+    virtual void OnEraseBackground(platform::DeviceContext& dc, int left, int top, int right, int bottom);
     // Draws the window's content; dc is clipped to the area being repainted.
-    virtual void OnDraw(DeviceContext& dc);
+    virtual void OnDraw(platform::DeviceContext& dc);
     // The window went to a screen of another ratio; the new surface is
     // already invalid as a whole.
     virtual void OnDevicePixelRatioChange() {}
@@ -66,7 +66,7 @@ private:
     QRegion erase_;    // the part of invalid_ to erase first
     QRect unshown_;    // drawn by GetDC contexts, not yet on the screen
     bool showOnly_ = false;
-    Rgb background_{255, 255, 255};
+    platform::Rgb background_{255, 255, 255};
 };
 
-}  // namespace platform
+}  // namespace display

@@ -1,5 +1,6 @@
 #pragma once
-// Resolving a font request into a Qt font (Qt header: platform/ and shell/ only).
+// Resolving a font request into a Qt font (Qt header: display/, framework/ and
+// shell/ only).
 
 #include <QFont>
 #include <QFontMetrics>
@@ -7,12 +8,11 @@
 #include <QPoint>
 #include <QString>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
 
 #include "platform/DeviceContext.h"
 
-namespace platform {
+namespace display {
 
 // The coverage of a text's glyphs, 0 to 255 per device pixel, trimmed to its
 // ink.
@@ -29,7 +29,6 @@ struct ResolvedFont {
     int ascent = 0;
     int descent = 0;
     bool antialiased = true;
-    int escapement = 0;  // tenths of a degree, counter-clockwise
 
     // Large glyphs are rasterised as paths on every draw, which is far too
     // slow for an animation frame; a text's coverage is made once and kept.
@@ -40,7 +39,6 @@ struct ResolvedFont {
     int Advance(const QString& text) const;
 
 private:
-    mutable std::mutex masksMutex_;
     struct MaskKey {
         QString text;
         double ratio;
@@ -55,8 +53,8 @@ private:
 
 // The Qt font for a request, resolved once per distinct request and shared
 // afterwards: the board asks for the same font on every animation frame.
-// Needs the GUI thread; makes the application if there is none yet.
-std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request);
+// Needs the Qt GUI application, which the program makes first.
+std::shared_ptr<const ResolvedFont> ResolveFont(const platform::Font& request);
 
 // The installed family fontconfig puts in the place of face for text in
 // language (an RFC 3066 tag, "ja"): a face named by a program written for
@@ -64,4 +62,4 @@ std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request);
 // Empty when fontconfig has no font at all.
 QString MatchFamily(const std::string& face, const char* language);
 
-}  // namespace platform
+}  // namespace display

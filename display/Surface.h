@@ -4,11 +4,10 @@
 // pixels live in Qt behind it.
 
 #include <memory>
-#include <string>
 
 #include "platform/DeviceContext.h"
 
-namespace platform {
+namespace display {
 
 class Surface {
 public:
@@ -17,7 +16,7 @@ public:
     // holds ratio device pixels for each (a ratio that is not a positive
     // number, or above 8, throws std::invalid_argument), as a window on a
     // high-density screen does.
-    Surface(int width, int height, Rgb fill, double ratio = 1.0);
+    Surface(int width, int height, platform::Rgb fill, double ratio = 1.0);
     ~Surface();
     Surface(Surface&&) noexcept;
     Surface& operator=(Surface&&) noexcept;
@@ -29,17 +28,15 @@ public:
     int Height() const;
     double Ratio() const;
     // Throws std::out_of_range outside the picture.
-    Rgb Pixel(int x, int y) const;
+    platform::Rgb Pixel(int x, int y) const;
 
     // A context drawing on this surface; it keeps the pixels alive, so it may
     // outlive the Surface object.
-    std::unique_ptr<DeviceContext> Context();
-
-    bool SaveAsPng(const std::string& path) const;
+    std::unique_ptr<platform::DeviceContext> Context();
 
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace platform
+}  // namespace display

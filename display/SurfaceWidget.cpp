@@ -1,4 +1,4 @@
-#include "platform/SurfaceWidget.h"
+#include "display/SurfaceWidget.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -8,10 +8,10 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/PainterContext.h"
+#include "display/PainterContext.h"
 #include "platform/Sleep.h"
 
-namespace platform {
+namespace display {
 namespace {
 
 // A ratio the surface can be made at: the screen's, within reason.
@@ -19,7 +19,7 @@ double UsableRatio(double ratio) { return std::isfinite(ratio) && ratio > 0 ? st
 
 // The widget's size in the surface's device pixels.
 QSize DeviceSize(const QSize& logical, double ratio) {
-    return QSize(int(DeviceEdge(logical.width(), ratio)), int(DeviceEdge(logical.height(), ratio)));
+    return QSize(int(platform::DeviceEdge(logical.width(), ratio)), int(platform::DeviceEdge(logical.height(), ratio)));
 }
 
 std::vector<SurfaceWidget*>& LiveWidgets() {
@@ -34,7 +34,7 @@ SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     NewSurface();
-    if (LiveWidgets().empty()) SetFrameFlusher(&SurfaceWidget::FlushAll);
+    if (LiveWidgets().empty()) platform::SetFrameFlusher(&SurfaceWidget::FlushAll);
     LiveWidgets().push_back(this);
 }
 
@@ -52,7 +52,7 @@ void SurfaceWidget::NewSurface() {
     unshown_ = QRect();
 }
 
-void SurfaceWidget::SetBackground(Rgb colour) { background_ = colour; }
+void SurfaceWidget::SetBackground(platform::Rgb colour) { background_ = colour; }
 
 void SurfaceWidget::InvalidateRect(int left, int top, int right, int bottom, bool erase) {
     const int l = std::clamp(left, 0, width()), r = std::clamp(right, 0, width());
@@ -64,7 +64,7 @@ void SurfaceWidget::InvalidateRect(int left, int top, int right, int bottom, boo
     update(area);
 }
 
-std::unique_ptr<DeviceContext> SurfaceWidget::GetDC() {
+std::unique_ptr<platform::DeviceContext> SurfaceWidget::GetDC() {
     QPointer<SurfaceWidget> self(this);
     std::shared_ptr<QImage> image = surface_;
     auto dc = std::make_unique<PainterContext>(image, [self, image](const QRect& r) {
@@ -94,11 +94,11 @@ void SurfaceWidget::FlushAll() {
     }
 }
 
-void SurfaceWidget::OnEraseBackground(DeviceContext& dc, int left, int top, int right, int bottom) {
+void SurfaceWidget::OnEraseBackground(platform::DeviceContext& dc, int left, int top, int right, int bottom) {
     dc.FillRect(left, top, right, bottom, background_);
 }
 
-void SurfaceWidget::OnDraw(DeviceContext&) {}
+void SurfaceWidget::OnDraw(platform::DeviceContext&) {}
 
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     const QRegion exposed = event->region();
@@ -168,4 +168,4 @@ void SurfaceWidget::FollowScreenRatio() {
     OnDevicePixelRatioChange();
 }
 
-}  // namespace platform
+}  // namespace display

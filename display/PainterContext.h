@@ -1,6 +1,6 @@
 #pragma once
-// The drawing context over a QImage surface (Qt header: platform/ and shell/
-// only). Used for off-screen surfaces and for windows alike.
+// The drawing context over a QImage surface (Qt header: display/, framework/
+// and shell/ only). Used for off-screen surfaces and for windows alike.
 //
 // Coordinates are logical pixels. A surface with a device pixel ratio above 1
 // holds more pixels than that: fills and frames cover whole device pixels
@@ -16,7 +16,7 @@
 
 #include "platform/DeviceContext.h"
 
-namespace platform {
+namespace display {
 
 struct ResolvedFont;
 
@@ -24,7 +24,7 @@ struct ResolvedFont;
 // grow device pixels on every side and cut to bounds; empty when none remain.
 QRect DeviceRect(const QRect& r, double ratio, const QRect& bounds, int grow = 0);
 
-class PainterContext final : public DeviceContext {
+class PainterContext final : public platform::DeviceContext {
 public:
     // Called with a box around every change the context makes, in logical
     // pixels.
@@ -42,15 +42,15 @@ public:
     // Run when the context is destroyed (a window's ReleaseDC).
     void SetReleaseHandler(std::function<void()> handler);
 
-    void FillRect(int left, int top, int right, int bottom, Rgb colour) override;
-    void Draw3dRect(int x, int y, int cx, int cy, Rgb topLeft, Rgb bottomRight) override;
-    void SelectFont(const Font& font) override;
-    void SetBkMode(BkMode mode) override;
-    void SetTextColor(Rgb colour) override;
+    void FillRect(int left, int top, int right, int bottom, platform::Rgb colour) override;
+    void Draw3dRect(int x, int y, int cx, int cy, platform::Rgb topLeft, platform::Rgb bottomRight) override;
+    void SelectFont(const platform::Font& font) override;
+    void SetBkMode(platform::BkMode mode) override;
+    void SetTextColor(platform::Rgb colour) override;
     void TextOut(int x, int y, std::string_view text) override;
-    TextExtent GetTextExtent(std::string_view text) override;
-    void BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) override;
-    void StretchBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy, int sw,
+    platform::TextExtent GetTextExtent(std::string_view text) override;
+    void BitBlt(int x, int y, int w, int h, const platform::PixelBlock& source, int sx, int sy) override;
+    void StretchBlt(int x, int y, int w, int h, const platform::PixelBlock& source, int sx, int sy, int sw,
                     int sh) override;
 
 private:
@@ -59,25 +59,22 @@ private:
     template <typename Fn>
     void ForEachDrawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Fn&& fn);
     // A logical rectangle.
-    void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Rgb colour);
-    std::int64_t Device(std::int64_t v) const { return DeviceEdge(v, ratio_); }
+    void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, platform::Rgb colour);
+    std::int64_t Device(std::int64_t v) const { return platform::DeviceEdge(v, ratio_); }
     // Tells the observer about a change to the device pixels of r.
     void Touched(const QRect& r);
     // Copies the device rectangle from source; column[i] and row[j] are the
     // source pixels of its i-th column and j-th row, -1 where there is none.
-    void Copy(const QRect& r, const PixelBlock& source, const std::vector<int>& column, const std::vector<int>& row);
-    void TurnedTextOut(int x, int y, const QString& text, int advance, int cell);
+    void Copy(const QRect& r, const platform::PixelBlock& source, const std::vector<int>& column, const std::vector<int>& row);
 
     std::shared_ptr<QImage> surface_;
     double ratio_ = 1.0;
     TouchObserver observer_;
     std::function<void()> onRelease_;
-    bool clipped_ = false;
-    QRegion clip_;                 // logical
     std::vector<QRect> drawable_;  // surface bounds, cut by the clip; device pixels
     std::shared_ptr<const ResolvedFont> font_;
-    BkMode bkMode_ = BkMode::Opaque;
-    Rgb textColour_{0, 0, 0};
+    platform::BkMode bkMode_ = platform::BkMode::Opaque;
+    platform::Rgb textColour_{0, 0, 0};
 };
 
-}  // namespace platform
+}  // namespace display

@@ -1,20 +1,18 @@
-#include "platform/PainterContext.h"
+#include "display/PainterContext.h"
 
-#include <QPainter>
 #include <QString>
-#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
-#include "platform/FontCache.h"
+#include "display/FontCache.h"
 
-namespace platform {
+namespace display {
 namespace {
 
 // The background colour of opaque text: a fresh context's default.
-constexpr Rgb kOpaqueBackground{255, 255, 255};
+constexpr platform::Rgb kOpaqueBackground{255, 255, 255};
 
-QRgb ToQRgb(Rgb c) { return qRgb(c.red, c.green, c.blue); }
+QRgb ToQRgb(platform::Rgb c) { return qRgb(c.red, c.green, c.blue); }
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -31,8 +29,8 @@ int Clamp(std::int64_t v, int lo, int hi) { return int(std::clamp<std::int64_t>(
 // The logical pixel whose device pixels hold device pixel d.
 std::int64_t LogicalOf(std::int64_t d, double ratio) {
     auto u = static_cast<std::int64_t>(std::floor(static_cast<double>(d) / ratio));
-    while (DeviceEdge(u + 1, ratio) <= d) ++u;
-    while (DeviceEdge(u, ratio) > d) --u;
+    while (platform::DeviceEdge(u + 1, ratio) <= d) ++u;
+    while (platform::DeviceEdge(u, ratio) > d) --u;
     return u;
 }
 
@@ -45,7 +43,7 @@ PainterContext::PainterContext(std::shared_ptr<QImage> surface, TouchObserver ob
         const double ratio = surface_->devicePixelRatio();
         if (std::isfinite(ratio) && ratio > 0) ratio_ = ratio;
     }
-    SelectFont(Font{});
+    SelectFont(platform::Font{});
 }
 
 PainterContext::~PainterContext() {
@@ -53,22 +51,21 @@ PainterContext::~PainterContext() {
 }
 
 QRect DeviceRect(const QRect& r, double ratio, const QRect& bounds, int grow) {
-    const std::int64_t l = DeviceEdge(r.left(), ratio) - grow, t = DeviceEdge(r.top(), ratio) - grow;
-    const std::int64_t rr = DeviceEdge(std::int64_t(r.right()) + 1, ratio) + grow;
-    const std::int64_t b = DeviceEdge(std::int64_t(r.bottom()) + 1, ratio) + grow;
+    const std::int64_t l = platform::DeviceEdge(r.left(), ratio) - grow, t = platform::DeviceEdge(r.top(), ratio) - grow;
+    const std::int64_t rr = platform::DeviceEdge(std::int64_t(r.right()) + 1, ratio) + grow;
+    const std::int64_t b = platform::DeviceEdge(std::int64_t(r.bottom()) + 1, ratio) + grow;
     const int cl = Clamp(l, bounds.left(), bounds.right() + 1), cr = Clamp(rr, bounds.left(), bounds.right() + 1);
     const int ct = Clamp(t, bounds.top(), bounds.bottom() + 1), cb = Clamp(b, bounds.top(), bounds.bottom() + 1);
     return cl < cr && ct < cb ? QRect(cl, ct, cr - cl, cb - ct) : QRect();
 }
 
 void PainterContext::SetClip(const QRegion& clip) {
-    clipped_ = true;
     drawable_.clear();
-    clip_ = surface_ && !surface_->isNull() ? clip : QRegion();
+    const QRegion logical = surface_ && !surface_->isNull() ? clip : QRegion();
     // The device pixels of the clip's logical pixels, edges mapped as every
     // drawing maps them.
     QRegion device;
-    for (const QRect& r : clip_) device += DeviceRect(r, ratio_, surface_->rect());
+    for (const QRect& r : logical) device += DeviceRect(r, ratio_, surface_->rect());
     drawable_.assign(device.begin(), device.end());
 }
 
@@ -103,7 +100,7 @@ void PainterContext::Touched(const QRect& r) {
     observer_(QRect(int(l), int(t), int(rr - l), int(b - t)));
 }
 
-void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Rgb colour) {
+void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, platform::Rgb colour) {
     const QRgb pixel = ToQRgb(colour);
     ForEachDrawable(Device(left), Device(top), Device(right), Device(bottom), [&](const QRect& r) {
         uchar* bits = surface_->bits();
@@ -116,11 +113,11 @@ void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t righ
     });
 }
 
-void PainterContext::FillRect(int left, int top, int right, int bottom, Rgb colour) {
+void PainterContext::FillRect(int left, int top, int right, int bottom, platform::Rgb colour) {
     Fill(left, top, right, bottom, colour);
 }
 
-void PainterContext::Draw3dRect(int x, int y, int cx, int cy, Rgb topLeft, Rgb bottomRight) {
+void PainterContext::Draw3dRect(int x, int y, int cx, int cy, platform::Rgb topLeft, platform::Rgb bottomRight) {
     if (cx <= 0 || cy <= 0) return;
     const std::int64_t l = x, t = y, r = std::int64_t(x) + cx, b = std::int64_t(y) + cy;
     Fill(l, t, r - 1, t + 1, topLeft);      // top edge, short of the right corner
@@ -129,14 +126,14 @@ void PainterContext::Draw3dRect(int x, int y, int cx, int cy, Rgb topLeft, Rgb b
     Fill(l, b - 1, r, b, bottomRight);      // bottom edge in full
 }
 
-void PainterContext::SelectFont(const Font& font) { font_ = ResolveFont(font); }
+void PainterContext::SelectFont(const platform::Font& font) { font_ = ResolveFont(font); }
 
-void PainterContext::SetBkMode(BkMode mode) { bkMode_ = mode; }
+void PainterContext::SetBkMode(platform::BkMode mode) { bkMode_ = mode; }
 
-void PainterContext::SetTextColor(Rgb colour) { textColour_ = colour; }
+void PainterContext::SetTextColor(platform::Rgb colour) { textColour_ = colour; }
 
-TextExtent PainterContext::GetTextExtent(std::string_view text) {
-    return TextExtent{font_->Advance(FromUtf8(text)), font_->ascent + font_->descent};
+platform::TextExtent PainterContext::GetTextExtent(std::string_view text) {
+    return platform::TextExtent{font_->Advance(FromUtf8(text)), font_->ascent + font_->descent};
 }
 
 void PainterContext::TextOut(int x, int y, std::string_view text) {
@@ -144,11 +141,7 @@ void PainterContext::TextOut(int x, int y, std::string_view text) {
     const QString qtext = FromUtf8(text);
     const int advance = font_->Advance(qtext);
     const int cell = font_->ascent + font_->descent;
-    if (font_->escapement != 0) {
-        TurnedTextOut(x, y, qtext, advance, cell);
-        return;
-    }
-    if (bkMode_ == BkMode::Opaque) {
+    if (bkMode_ == platform::BkMode::Opaque) {
         Fill(x, y, std::int64_t(x) + advance, std::int64_t(y) + cell, kOpaqueBackground);
     }
     const auto mask = font_->Mask(qtext, ratio_);
@@ -178,36 +171,7 @@ void PainterContext::TextOut(int x, int y, std::string_view text) {
     });
 }
 
-void PainterContext::TurnedTextOut(int x, int y, const QString& text, int advance, int cell) {
-    // Turned about the character cell's top-left corner.
-    QTransform turn;
-    turn.translate(x, y);
-    turn.rotate(-font_->escapement / 10.0);
-
-    QPainter painter(surface_.get());
-    if (clipped_) painter.setClipRegion(clip_);
-    painter.setTransform(turn);
-    if (bkMode_ == BkMode::Opaque) {
-        painter.fillRect(QRect(0, 0, advance, cell), QColor(ToQRgb(kOpaqueBackground)));
-    }
-    painter.setRenderHint(QPainter::TextAntialiasing, font_->antialiased);
-    painter.setFont(font_->font);
-    painter.setPen(QColor(textColour_.red, textColour_.green, textColour_.blue));
-    painter.drawText(QPoint(0, font_->ascent), text);
-    painter.end();
-
-    if (observer_) {
-        // Logical pixels already: the painter scaled to the device itself.
-        const QRect ink = font_->metrics.boundingRect(text).translated(0, font_->ascent);
-        const QSize logicalSize(int(std::ceil(surface_->width() / ratio_)), int(std::ceil(surface_->height() / ratio_)));
-        QRect box = turn.mapRect(ink.united(QRect(0, 0, advance, cell)).adjusted(-2, -2, 2, 2))
-                        .intersected(QRect(QPoint(0, 0), logicalSize));
-        if (clipped_) box = clip_.intersected(box).boundingRect();
-        if (!box.isEmpty()) observer_(box);
-    }
-}
-
-void PainterContext::Copy(const QRect& r, const PixelBlock& source, const std::vector<int>& column,
+void PainterContext::Copy(const QRect& r, const platform::PixelBlock& source, const std::vector<int>& column,
                           const std::vector<int>& row) {
     uchar* bits = surface_->bits();
     const qsizetype stride = surface_->bytesPerLine();
@@ -235,13 +199,13 @@ void PainterContext::Copy(const QRect& r, const PixelBlock& source, const std::v
 }
 
 namespace {
-bool Usable(const PixelBlock& source) {
+bool Usable(const platform::PixelBlock& source) {
     return source.bits != nullptr && source.width > 0 && source.height > 0 &&
            source.stride >= std::int64_t(source.width) * 3;
 }
 }  // namespace
 
-void PainterContext::BitBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy) {
+void PainterContext::BitBlt(int x, int y, int w, int h, const platform::PixelBlock& source, int sx, int sy) {
     if (!Usable(source) || w <= 0 || h <= 0) return;
     // Only source pixels that exist are copied.
     std::int64_t left = x, top = y, right = std::int64_t(x) + w, bottom = std::int64_t(y) + h;
@@ -277,7 +241,7 @@ void PainterContext::BitBlt(int x, int y, int w, int h, const PixelBlock& source
     });
 }
 
-void PainterContext::StretchBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy, int sw,
+void PainterContext::StretchBlt(int x, int y, int w, int h, const platform::PixelBlock& source, int sx, int sy, int sw,
                                 int sh) {
     if (!Usable(source) || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
     const std::int64_t left = Device(x), top = Device(y);
@@ -303,4 +267,4 @@ void PainterContext::StretchBlt(int x, int y, int w, int h, const PixelBlock& so
     });
 }
 
-}  // namespace platform
+}  // namespace display

@@ -1,4 +1,4 @@
-#include "shell/LockKeys.h"
+#include "display/LockKeys.h"
 
 #include <QGuiApplication>
 
@@ -8,7 +8,7 @@
 #undef None
 #undef Status
 
-namespace shell {
+namespace display {
 
 bool IsLockKeyOn(LockKey key) {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -28,4 +28,4 @@ bool IsLockKeyOn(LockKey key) {
     return state != 0;
 }
 
-}  // namespace shell
+}  // namespace display

@@ -1,4 +1,4 @@
-#include "platform/FontCache.h"
+#include "display/FontCache.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -7,12 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <mutex>
 #include <unordered_map>
 
-#include "platform/GuiApplication.h"
-
-namespace platform {
+namespace display {
 namespace {
 
 // Request values as CreateFontA takes them.
@@ -34,9 +31,9 @@ constexpr std::size_t kMaxCached = 256;
 constexpr std::size_t kMaxMasks = 128;
 
 struct FontHash {
-    std::size_t operator()(const Font& f) const {
+    std::size_t operator()(const platform::Font& f) const {
         std::size_t h = std::hash<std::string>{}(f.face);
-        for (int v : {f.height, f.width, f.escapement, f.orientation, f.weight, int(f.italic),
+        for (int v : {f.height, f.width, f.weight, int(f.italic),
                       int(f.underline), int(f.strikeOut), f.charSet, f.outPrecision,
                       f.clipPrecision, f.quality, f.pitchAndFamily}) {
             h = h * 1000003u ^ std::hash<int>{}(v);
@@ -45,7 +42,7 @@ struct FontHash {
     }
 };
 
-QFont BaseFont(const Font& request) {
+QFont BaseFont(const platform::Font& request) {
     QFont font;
     if (!request.face.empty()) {
         font.setFamily(QString::fromUtf8(request.face.data(), qsizetype(request.face.size())));
@@ -92,7 +89,7 @@ int PixelSizeForCell(const QFont& font, int cell) {
     return size;
 }
 
-std::shared_ptr<ResolvedFont> Resolve(const Font& request) {
+std::shared_ptr<ResolvedFont> Resolve(const platform::Font& request) {
     QFont font = BaseFont(request);
     int pixelSize;
     if (request.height < 0) {
@@ -112,7 +109,6 @@ std::shared_ptr<ResolvedFont> Resolve(const Font& request) {
     resolved->ascent = metrics.ascent();
     resolved->descent = metrics.descent();
     resolved->antialiased = request.quality != kNonAntialiasedQuality;
-    resolved->escapement = request.escapement % 3600;
     return resolved;
 }
 
@@ -165,7 +161,6 @@ std::size_t ResolvedFont::MaskKeyHash::operator()(const MaskKey& k) const {
 }
 
 std::shared_ptr<const TextMask> ResolvedFont::Mask(const QString& text, double ratio) const {
-    std::lock_guard guard(masksMutex_);
     MaskKey key{text, ratio};
     if (auto it = masks_.find(key); it != masks_.end()) return it->second;
     if (masks_.size() >= kMaxMasks) masks_.clear();  // drawers keep their own copies
@@ -175,7 +170,6 @@ std::shared_ptr<const TextMask> ResolvedFont::Mask(const QString& text, double r
 }
 
 int ResolvedFont::Advance(const QString& text) const {
-    std::lock_guard guard(masksMutex_);
     if (auto it = advances_.find(text); it != advances_.end()) return it->second;
     if (advances_.size() >= kMaxMasks) advances_.clear();
     const int advance = metrics.horizontalAdvance(text);
@@ -202,17 +196,14 @@ QString MatchFamily(const std::string& face, const char* language) {
     return family;
 }
 
-std::shared_ptr<const ResolvedFont> ResolveFont(const Font& request) {
-    static std::mutex mutex;
+std::shared_ptr<const ResolvedFont> ResolveFont(const platform::Font& request) {
     // Never destroyed: Qt's font database may be gone before static destructors run.
-    static auto& cache = *new std::unordered_map<Font, std::shared_ptr<const ResolvedFont>, FontHash>;
-    std::lock_guard guard(mutex);
+    static auto& cache = *new std::unordered_map<platform::Font, std::shared_ptr<const ResolvedFont>, FontHash>;
     if (auto it = cache.find(request); it != cache.end()) return it->second;
-    EnsureGuiApplication();
     if (cache.size() >= kMaxCached) cache.clear();  // contexts keep their own copies
     auto resolved = Resolve(request);
     cache.emplace(request, resolved);
     return resolved;
 }
 
-}  // namespace platform
+}  // namespace display

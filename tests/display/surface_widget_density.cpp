@@ -16,15 +16,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/GuiApplication.h"
+#include "display/SurfaceWidget.h"
 #include "platform/Sleep.h"
-#include "platform/SurfaceWidget.h"
 
 namespace {
 
 using platform::Rgb;
 
-class StripesWidget : public platform::SurfaceWidget {
+class StripesWidget : public display::SurfaceWidget {
 public:
     Rgb colour{20, 20, 20};
     int ratioChanges = 0;
@@ -95,7 +94,6 @@ TEST(SurfaceWidgetDensity, SurfaceHoldsDevicePixelsAndTheScreenShowsThemOneToOne
         if (factor && std::string(factor) == e.factor) expected = &e;
     ASSERT_NE(expected, nullptr) << "QT_SCALE_FACTOR must be 1.5 or 2";
 
-    platform::EnsureGuiApplication();
     StripesWidget widget;
     widget.resize(101, 61);
     ShowAndSettle(widget);
@@ -127,7 +125,6 @@ TEST(SurfaceWidgetDensity, SurfaceHoldsDevicePixelsAndTheScreenShowsThemOneToOne
 }
 
 TEST(SurfaceWidgetDensity, AWindowMovedToADenserScreenGetsADenserSurface) {
-    platform::EnsureGuiApplication();
     QScreen* plain = nullptr;
     QScreen* dense = nullptr;
     for (QScreen* screen : QGuiApplication::screens())

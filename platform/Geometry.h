@@ -1,9 +1,6 @@
 #pragma once
-// Small value types the image library and the board exchange: integer points,
-// sizes, right- and bottom-exclusive rectangles, and 8-bit RGB colours.
-
-#include <algorithm>
-#include <cstdint>
+// Small value types every layer exchanges: integer points, sizes, and right-
+// and bottom-exclusive rectangles.
 
 struct Point {
     int x = 0;
@@ -42,22 +39,4 @@ struct Rect {
     bool operator==(const Rect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
-};
-
-struct Color {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    Color() = default;
-    // Each channel is clamped to 0..255.
-    Color(int r, int g, int b) : red(clamp(r)), green(clamp(g)), blue(clamp(b)) {}
-    virtual ~Color() = default;
-    Color(const Color&) = default;
-    Color& operator=(const Color&) = default;
-    bool operator==(const Color& o) const {
-        return red == o.red && green == o.green && blue == o.blue;
-    }
-
-private:
-    static std::uint8_t clamp(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 };
