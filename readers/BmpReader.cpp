@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "readers/ReaderLimits.h"
+
 namespace {
 
 constexpr std::uint16_t kTypeBM = 0x4D42;
@@ -39,38 +41,31 @@ bool skip(std::istream& in, std::uint64_t count) {
     return true;
 }
 
-bool supported_bits(int bits) {
-    return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
-}
+bool supported_bits(int bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 24; }
+
+// A bit count that is a bitmap's but has no pixel path here.
+constexpr int kUnsupportedBits = 32;
 
 }  // namespace
 
-void BmpReader::read(Image& image, std::istream& in) {
+void BmpReader::decode(Image& image, std::istream& in) {
     image_ = &image;
-    try {
-        image.clear();
-        image.init_header();
-        info_ = std::make_unique<BitmapInfo>();
-        read_headers(in);
-        const BitmapInfoHeader& h = info_->bmiHeader;
-        image.set_width(h.biWidth);
-        image.set_height(h.biHeight);
-        image.set_bit_count(h.biBitCount);
-        read_palette(in);
-        image.create();
-        read_pixels(in);
-        free_buffers();
-    } catch (const myexception&) {
-        free_buffers();
-        image.clear();
-        throw;
-    }
+    image.init_header();
+    info_ = std::make_unique<BitmapInfo>();
+    read_headers(in);
+    const BitmapInfoHeader& h = info_->bmiHeader;
+    image.set_width(h.biWidth);
+    image.set_height(h.biHeight);
+    image.set_bit_count(h.biBitCount);
+    read_palette(in);
+    image.create();
+    read_pixels(in);
+    free_buffers();
 }
 
 void BmpReader::free_buffers() {
     info_.reset();
     file_header_.reset();
-    pixels_.reset();
 }
 
 void BmpReader::read_headers(std::istream& in) {
@@ -100,13 +95,18 @@ void BmpReader::read_headers(std::istream& in) {
     h.biClrImportant = read_field<4>(in);
 
     if (h.biClrUsed == 0 && h.biBitCount <= 8) h.biClrUsed = static_cast<std::uint32_t>(ipow(2, h.biBitCount));
-    // Compressed, top-down and empty bitmaps, and bit counts without a pixel
-    // path, are refused before anything is allocated.
+    // Every field is checked before anything is allocated or any pixel read:
+    // compressed, top-down and empty bitmaps and unknown bit counts are
+    // format errors, a 32-bit bitmap is not supported, and a picture past
+    // the reader limits is refused for its memory.
     if (h.biCompression != 0) throw Image::format_error();
     if (h.biHeight < 0) throw Image::format_error();
     if (h.biHeight == 0 || h.biWidth < 1) throw Image::format_error();
+    if (h.biBitCount == kUnsupportedBits) throw Image::not_support();
     if (!supported_bits(h.biBitCount)) throw Image::format_error();
-    if (h.biSize > kInfoHeaderSize) skip(in, h.biSize - kInfoHeaderSize);
+    reader_limits::check_size(static_cast<std::uint64_t>(h.biWidth), static_cast<std::uint64_t>(h.biHeight),
+                              h.biBitCount);
+    if (h.biSize > kInfoHeaderSize && !skip(in, h.biSize - kInfoHeaderSize)) throw file_error(messages::kFileError);
 }
 
 void BmpReader::read_palette(std::istream& in) {
@@ -133,12 +133,14 @@ void BmpReader::read_palette(std::istream& in) {
     }
     const std::uint64_t consumed = std::uint64_t{kFileHeaderSize} + std::max(h.biSize, kInfoHeaderSize) +
                                    4 * std::uint64_t{h.biClrUsed};
-    if (file_header_->bfOffBits > consumed) skip(in, file_header_->bfOffBits - consumed);
+    if (file_header_->bfOffBits > consumed && !skip(in, file_header_->bfOffBits - consumed)) {
+        throw file_error(messages::kFileError);
+    }
 }
 
 Color BmpReader::pixel_color(Point p) const {
     const std::size_t start = static_cast<std::size_t>(image_->height() - 1 - p.y) * image_->stride();
-    const std::uint8_t* px = pixels_.get() + start + 3 * static_cast<std::size_t>(p.x);
+    const std::uint8_t* px = image_->bitmap() + start + 3 * static_cast<std::size_t>(p.x);
     return Color(px[2], px[1], px[0]);
 }
 
@@ -146,36 +148,16 @@ int BmpReader::pixel_index(Point p) const {
     const int b = image_->bit_count();
     const int n = 8 / b;
     const std::size_t start = static_cast<std::size_t>(image_->height() - 1 - p.y) * image_->stride();
-    const std::uint8_t byte = pixels_[start + static_cast<std::size_t>(b) * p.x / 8];
+    const std::uint8_t byte = image_->bitmap()[start + static_cast<std::size_t>(b) * p.x / 8];
     return (byte >> (8 - b * (p.x % n) - b)) & ((1 << b) - 1);
 }
 
 void BmpReader::read_pixels(std::istream& in) {
     Image& image = *image_;
     const std::size_t size = image.image_size();
-    const int bits = image.bit_count();
-    if (!per_pixel_) {
-        // File rows and stored rows share order and stride: read straight
-        // into the pixel memory, then drop what lies beyond the last pixel.
-        in.read(reinterpret_cast<char*>(image.bitmap()), static_cast<std::streamsize>(size));
-        if (static_cast<std::size_t>(in.gcount()) != size) throw file_error(messages::kFileError);
-        // The first strict colour write would refuse a 32-bit image.
-        if (bits != 24 && bits > 8) throw Image::not_support();
-        image.clear_row_padding();
-        return;
-    }
-    pixels_.reset(new std::uint8_t[size]);
-    in.read(reinterpret_cast<char*>(pixels_.get()), static_cast<std::streamsize>(size));
+    // File rows and stored rows share order and stride: read straight into
+    // the pixel memory, then drop what lies beyond the last pixel.
+    in.read(reinterpret_cast<char*>(image.bitmap()), static_cast<std::streamsize>(size));
     if (static_cast<std::size_t>(in.gcount()) != size) throw file_error(messages::kFileError);
-    const int w = image.width();
-    const int h = image.height();
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (bits < 24) {
-                image.set_index(Point(x, y), pixel_index(Point(x, y)), true);
-            } else {
-                image.set_color(Point(x, y), pixel_color(Point(x, y)), true);
-            }
-        }
-    }
+    image.clear_row_padding();
 }

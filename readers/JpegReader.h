@@ -20,32 +20,25 @@
 
 class JpegReader final : public ImageReader {
 public:
-    // With per_pixel true every pixel goes through one strict pixel write;
-    // otherwise rows are written whole, and a colour or grey file that is
-    // upright or only upside down is decoded straight into the pixel memory.
-    // Both give the same image.
-    explicit JpegReader(bool per_pixel = false);
+    // Rows are written whole, and a colour or grey file that is upright or
+    // only upside down is decoded straight into the pixel memory.
+    JpegReader();
     ~JpegReader() override;
-
-    void read(Image& image, std::istream& in) override;
 
     // Progressive files with more scans than this are refused: each scan
     // walks the whole picture, so a small file could keep the decoder busy
     // for hours.
     static constexpr int kMaxScans = 500;
 
-    // The EXIF orientation (1 to 8) found in an APP1 block's data (starting
-    // with "Exif\0\0"), or 0 when the block holds none that is valid.
-    static int exif_orientation(const std::uint8_t* data, std::size_t size);
-
     // Where libjpeg's callbacks find the reader: the first member of this
     // block is libjpeg's error manager, so its pointer is the block's.
     struct Context;
 
 private:
+    void decode(Image& image, std::istream& in) override;
     // Runs the libjpeg part under the error return; false when libjpeg
     // reported an error or a warning. Errors of the image are thrown as they are.
-    bool decode();
+    bool run_library();
     void decode_steps();
     void choose_output();
     void read_rows();
@@ -53,20 +46,15 @@ private:
     void read_along();
     // Orientations 5 to 8: decoded columns become rows.
     void read_turned();
-    void read_per_pixel();
     // Decodes up to `wanted` rows into rows[]; gives how many.
     int read_strip(std::uint8_t** rows, int wanted);
     // Makes a strip of up to `rows` decoded rows and points pointers[] at
     // them; gives how many.
     int make_strip(int rows, std::uint8_t** pointers);
-    // Where the decoded pixel (x, y) goes in the turned picture.
-    Point turned(int x, int y) const;
-    void write_strip(int first_row, int rows);
     void inks_to_colours(const std::uint8_t* inks, int width, std::uint8_t* bgr) const;
     void destroy();
 
     Image* image_ = nullptr;
-    bool per_pixel_;
     // Everything libjpeg's error return may skip lives here, not in frames.
     std::unique_ptr<Context> context_;
     std::unique_ptr<std::uint8_t[]> input_;

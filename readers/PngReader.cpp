@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <csetjmp>
 
+#include "readers/ReaderLimits.h"
+
 namespace {
 
 // libpng's errors come back to the error return; its messages are never shown.
@@ -43,25 +45,19 @@ void PngReader::destroy() {
     rows_.reset();
 }
 
-void PngReader::read(Image& image, std::istream& in) {
+void PngReader::decode(Image& image, std::istream& in) {
+    destroy();
     image_ = &image;
-    try {
-        image.clear();
-        image.init_header();
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
-        if (!png_) throw exec_error(messages::kExecError);
-        info_ = png_create_info_struct(png_);
-        if (!info_) throw exec_error(messages::kExecError);
-        if (!decode(in)) throw Image::format_error();
-        destroy();
-    } catch (const myexception&) {
-        destroy();
-        image.clear();
-        throw;
-    }
+    image.init_header();
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
+    if (!png_) throw exec_error(messages::kExecError);
+    info_ = png_create_info_struct(png_);
+    if (!info_) throw exec_error(messages::kExecError);
+    if (!run_library(in)) throw Image::format_error();
+    destroy();
 }
 
-bool PngReader::decode(std::istream& in) {
+bool PngReader::run_library(std::istream& in) {
     // Nothing with a destructor may be alive in any frame that libpng's
     // error return jumps over: the buffers are members for that reason.
     if (setjmp(png_jmpbuf(png_))) return false;
@@ -72,6 +68,11 @@ bool PngReader::decode(std::istream& in) {
 void PngReader::decode_steps(std::istream& in) {
     Image& image = *image_;
     png_set_read_fn(png_, &in, read_callback);
+    // libpng refuses a header past the width and height limits itself, and
+    // holds every chunk it keeps in memory to the chunk limit.
+    png_set_user_limits(png_, static_cast<png_uint_32>(reader_limits::kMaxWidth),
+                        static_cast<png_uint_32>(reader_limits::kMaxHeight));
+    png_set_chunk_malloc_max(png_, static_cast<png_alloc_size_t>(reader_limits::kMaxChunkBytes));
     // Every image data chunk's CRC already covers the compressed bytes; the
     // zlib stream's own Adler-32 over the inflated rows would be a second
     // pass over a photo's whole pixels that catches nothing more.
@@ -84,11 +85,13 @@ void PngReader::decode_steps(std::istream& in) {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     png_get_IHDR(png_, info_, &width, &height, &bit_depth_, &color_type_, &interlace_type_, nullptr, nullptr);
+    // Checked before libpng sets up its row buffers for the transforms.
+    const int bits = image_bit_count();
+    if (bits == 0) throw Image::format_error();
+    reader_limits::check_size(width, height, static_cast<unsigned>(bits));
     image.set_width(static_cast<int>(width));
     image.set_height(static_cast<int>(height));
     setup_transforms();
-    const int bits = image_bit_count();
-    if (bits == 0) throw Image::format_error();
     image.set_bit_count(bits);
     read_palette();
     image.create();
@@ -167,7 +170,7 @@ void PngReader::read_rows() {
     const bool stored_layout =
         color_type_ == PNG_COLOR_TYPE_RGB ||
         ((color_type_ == PNG_COLOR_TYPE_GRAY || color_type_ == PNG_COLOR_TYPE_PALETTE) && bits == 8);
-    if (!per_pixel_ && stored_layout && row_bytes <= static_cast<std::size_t>(image.stride())) {
+    if (stored_layout && row_bytes <= static_cast<std::size_t>(image.stride())) {
         for (int pass = 0; pass < passes_; ++pass) {
             for (int y = 0; y < height; ++y) png_read_row(png_, image.scanline(y), nullptr);
         }
@@ -182,11 +185,7 @@ void PngReader::read_rows() {
     if (passes_ == 1) {
         for (int y = 0; y < height; ++y) {
             png_read_row(png_, rows_.get(), nullptr);
-            if (per_pixel_) {
-                convert_pixels(y, rows_.get(), 0, 1);
-            } else {
-                convert_row(y, rows_.get());
-            }
+            convert_row(y, rows_.get());
         }
     } else {
         for (int pass = 0; pass < passes_; ++pass) {
@@ -219,20 +218,10 @@ void PngReader::convert_pixels(int y, const std::uint8_t* row, int first, int st
         for (int x = first; x < width; x += step) image.set_index(Point(x, y), row[x], true);
         return;
     }
-    // Without per_pixel the pixels go straight into the stored row.
-    std::uint8_t* stored = per_pixel_ ? nullptr : image.scanline(y);
+    std::uint8_t* stored = image.scanline(y);
     const auto each = [&](std::size_t channels, auto to_bgr) {
         for (int x = first; x < width; x += step) {
-            std::uint8_t bgr[3];
-            to_bgr(row + channels * static_cast<std::size_t>(x), bgr);
-            if (stored) {
-                std::uint8_t* out = stored + 3 * static_cast<std::size_t>(x);
-                out[0] = bgr[0];
-                out[1] = bgr[1];
-                out[2] = bgr[2];
-            } else {
-                image.set_color(Point(x, y), Color(bgr[2], bgr[1], bgr[0]), true);
-            }
+            to_bgr(row + channels * static_cast<std::size_t>(x), stored + 3 * static_cast<std::size_t>(x));
         }
     };
     const std::uint8_t* bg = background_;
