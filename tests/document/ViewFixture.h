@@ -11,9 +11,9 @@
 #include "board/PuzzleBoard.h"
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
+#include "framework/Application.h"
 #include "framework/FrameWindow.h"
 #include "platform/GuiApplication.h"
-#include "platform/Profile.h"
 #include "platform/Sleep.h"
 
 class ViewFixture {
@@ -23,7 +23,10 @@ public:
         platform::SetSleepHook([](int) {});
         char pattern[] = "/tmp/tesserin-doc-test-XXXXXX";
         folder = mkdtemp(pattern);
-        platform::SetCurrentProfile(folder + "/tesserin.ini");
+        // The application holds the settings file; a test may have its own.
+        if (!framework::AfxGetApp())
+            app = std::make_unique<framework::Application>(framework::GetFrameworkTexts());
+        framework::AfxGetApp()->SetProfileName(folder + "/tesserin.ini");
         frame = std::make_unique<framework::FrameWindow>();
         document = std::make_unique<CtesserinDoc>();
         view = std::make_unique<CtesserinView>();
@@ -36,7 +39,7 @@ public:
         view.reset();
         document.reset();
         frame.reset();
-        platform::SetCurrentProfile("");
+        app.reset();
         platform::SetSleepHook({});
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -54,6 +57,7 @@ public:
     PuzzleBoard& Board() const { return document->GetBoard(); }
 
     std::string folder;
+    std::unique_ptr<framework::Application> app;
     std::unique_ptr<framework::FrameWindow> frame;
     std::unique_ptr<CtesserinDoc> document;
     std::unique_ptr<CtesserinView> view;

@@ -8,7 +8,7 @@
 
 #include "board/BoardCell.h"
 #include "platform/SurfaceWidget.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "tests/document/ViewFixture.h"
 
 namespace {
