@@ -21,16 +21,30 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${log}")
 endif()
 
-# The release the changelog opens with: "## <version> (<date>)".
-file(STRINGS ${SOURCE_DIR}/NEWS.md release REGEX "^## " LIMIT_COUNT 1)
-if(NOT release MATCHES "^## ([^ ]+) \\(([0-9-]+)\\)$" OR NOT CMAKE_MATCH_1 STREQUAL VERSION)
-  message(FATAL_ERROR "NEWS.md does not open with the release ${VERSION}: '${release}'")
+# The release the changelog (a Debian changelog, as a native package's is)
+# opens with: "tesserin (<version>) ...", signed " -- <who>  <day>, DD Mon YYYY ...".
+file(STRINGS ${SOURCE_DIR}/NEWS.md news)
+list(GET news 0 header)
+list(FILTER news INCLUDE REGEX "^ -- ")
+list(GET news 0 signature)
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+if(NOT header MATCHES "^tesserin \\(([^)]+)\\) " OR NOT CMAKE_MATCH_1 STREQUAL VERSION)
+  message(FATAL_ERROR "NEWS.md does not open with the release ${VERSION}: '${header}'")
 endif()
-set(release_date ${CMAKE_MATCH_2})
+if(NOT signature MATCHES ", ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "NEWS.md's first release has no date: '${signature}'")
+endif()
+list(FIND months ${CMAKE_MATCH_2} month)
+math(EXPR month "${month} + 1")
+string(LENGTH "${month}" digits)
+if(digits EQUAL 1)
+  set(month "0${month}")
+endif()
+set(release_date ${CMAKE_MATCH_3}-${month}-${CMAKE_MATCH_1})
 
 # path under the prefix | what it must be: "program", "line:<a line it holds>"
-# (leading spaces aside; "gzip:" for a compressed file), "manual" (a manual
-# page), or a PNG's size. The desktop entry, the metainfo
+# (leading spaces aside), "gzip:<file>" (the source tree's file, compressed),
+# "manual" (a manual page), or a PNG's size. The desktop entry, the metainfo
 # and the icon must name each other as installed (AppStream below holds the
 # metainfo's own id and launchable).
 set(expected
@@ -38,7 +52,7 @@ set(expected
   "share/doc/tesserin/README.md|line:# tesserin"
   "share/doc/tesserin/copyright|line:Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
   "share/doc/tesserin/copyright|line:License: Expat"
-  "share/doc/tesserin/changelog.gz|gzip:## ${VERSION} (${release_date})"
+  "share/doc/tesserin/changelog.gz|gzip:NEWS.md"
   "share/man/man6/tesserin.6.gz|manual"
   "share/man/ja/man6/tesserin.6.gz|manual"
   "share/applications/${APP_ID}.desktop|line:[Desktop Entry]"
@@ -94,14 +108,15 @@ foreach(entry IN LISTS expected)
         string(APPEND faults "  ${path}: does not name '${named}', which --help names\n")
       endif()
     endforeach()
-  elseif(want MATCHES "^(line|gzip):(.*)$")
-    set(line "${CMAKE_MATCH_2}")
-    if(CMAKE_MATCH_1 STREQUAL "gzip")
-      execute_process(COMMAND ${GZIP} -dc ${file} OUTPUT_FILE ${STAGE}/unpacked RESULT_VARIABLE status)
-      file(STRINGS ${STAGE}/unpacked lines)
-    else()
-      file(STRINGS ${file} lines)
+  elseif(want MATCHES "^gzip:(.*)$")
+    execute_process(COMMAND ${GZIP} -dc ${file} OUTPUT_VARIABLE unpacked RESULT_VARIABLE status)
+    file(READ ${SOURCE_DIR}/${CMAKE_MATCH_1} source)
+    if(NOT status EQUAL 0 OR NOT unpacked STREQUAL source)
+      string(APPEND faults "  ${path}: not ${CMAKE_MATCH_1} compressed (gzip status ${status})\n")
     endif()
+  elseif(want MATCHES "^line:(.*)$")
+    set(line "${CMAKE_MATCH_1}")
+    file(STRINGS ${file} lines)
     set(found FALSE)
     foreach(held IN LISTS lines)
       string(STRIP "${held}" held)
