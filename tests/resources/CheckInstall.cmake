@@ -73,7 +73,7 @@ set(expected
 # What --help names: its options, and the picture formats in parentheses.
 execute_process(COMMAND ${root}/${PROGRAM_DIR}/tesserin --help OUTPUT_VARIABLE usage)
 string(REGEX MATCHALL "(^|[ \n])--?[a-z]+" options "${usage}")
-string(REGEX MATCH "\\(([A-Z][A-Z0-9/, ]*)\\)" formats "${usage}")
+string(REGEX MATCH "\\(([A-Z][A-Za-z0-9/, ]*)\\)" formats "${usage}")
 string(REPLACE ", " ";" formats "${CMAKE_MATCH_1}")
 list(TRANSFORM options STRIP)
 list(APPEND options ${formats})
