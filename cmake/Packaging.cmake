@@ -1,7 +1,9 @@
-# The Debian package, made with cpack from a build folder:
-#   cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=Release
+# The Debian package, made with cpack from a build folder that puts the
+# program in games/, as Debian's games are:
+#   cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=Release -DTESSERIN_INSTALL_GAMES=ON
 #   cmake --build build-deb && (cd build-deb && cpack)
-# scripts/check-deb does that and checks the package installs and runs.
+# scripts/check-deb does that, runs lintian on the package and checks it
+# installs and runs.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tesserin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

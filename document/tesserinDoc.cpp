@@ -5,19 +5,20 @@
 #include <optional>
 #include <utility>
 
+#include "document/Settings.h"
 #include "framework/Application.h"
+#include "framework/CommandIds.h"
 #include "framework/FileDialog.h"
 #include "framework/FilePath.h"
 #include "framework/MessageBox.h"
 #include "framework/ProfileStore.h"
 #include "platform/Profile.h"
-#include "resources/Resource.h"
 
 namespace {
 
 framework::ProfileStore SettingsStore() {
     framework::ProfileStore store;
-    store.section = res::kSettingsSection;
+    store.section = doc::kSettingsSection;
     return store;
 }
 
@@ -27,7 +28,7 @@ CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
     formats.add(std::make_unique<BmpFormat>());
     formats.add(std::make_unique<PngFormat>());
     formats.add(std::make_unique<JpegFormat>());
-    MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
+    MapCommand(framework::kIdFileOpen, [this] { OnFileOpen(); });
 }
 
 CtesserinDoc::~CtesserinDoc() {
@@ -38,7 +39,7 @@ CtesserinDoc::~CtesserinDoc() {
         // break in it cannot be kept, and the older picture must not come
         // back instead.
         const std::string& path = GetPathName();
-        SettingsStore().writeString(res::kImageKey, platform::ProfileFile::CanHoldValue(path) ? path : std::string());
+        SettingsStore().writeString(doc::kImageKey, platform::ProfileFile::CanHoldValue(path) ? path : std::string());
     }
     image.reset();
     board.reset();
@@ -99,7 +100,7 @@ CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
 void CtesserinDoc::OnFileOpen() {
     framework::OpenFileRequest request;
     request.filter = formats.filter();
-    request.defaultExtension = res::kOpenDefaultExtension;
+    request.defaultExtension = doc::kOpenDefaultExtension;
     request.createPrompt = true;
     if (std::optional<std::string> path = framework::ShowOpenFileDialog(request)) {
         OnOpenDocument(*path);
@@ -115,13 +116,13 @@ void CtesserinDoc::OpenLastImage() {
     if (app && app->GetCommandLineInfo().command == framework::CommandLineInfo::FileOpen)
         return;
     framework::ProfileStore store = SettingsStore();
-    const std::string last = store.getString(res::kImageKey, "");
+    const std::string last = store.getString(doc::kImageKey, "");
     if (last.empty())
         return;
     if (OpenImage(last) == OpenResult::FileNotOpened) {
         // Deleted or moved since: said once, then forgotten, so that the
         // next start does not say it again.
-        store.writeString(res::kImageKey, "");
+        store.writeString(doc::kImageKey, "");
         return;
     }
     SetPathName(last, true);

@@ -2,18 +2,17 @@
 
 #include "board/BoardLayout.h"
 #include "document/tesserinDoc.h"
-#include "resources/Resource.h"
 
 CtesserinView::CtesserinView() {
-    MapCommand(res::kIdCoarser, [this] {
+    MapCommand(board::kCommandCoarser, [this] {
         if (PuzzleBoard* board = Board())
             board->Coarser();
     });
-    MapCommand(res::kIdFiner, [this] {
+    MapCommand(board::kCommandFiner, [this] {
         if (PuzzleBoard* board = Board())
             board->Finer();
     });
-    MapCommand(res::kIdShuffle, [this] {
+    MapCommand(board::kCommandShuffle, [this] {
         if (PuzzleBoard* board = Board())
             board->Shuffle();
     });

@@ -10,7 +10,6 @@
 #include "framework/FileDialog.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageBox.h"
-#include "platform/Profile.h"
 #include "framework/RecentFileList.h"
 
 namespace framework {
@@ -78,42 +77,22 @@ bool Application::InitInstance() { return true; }
 
 int Application::ExitInstance() {
     if (recentFiles_) {
-        if (const platform::ProfileFile* profile = platform::CurrentProfile())
+        if (const platform::ProfileFile* profile = Profile())
             recentFiles_->WriteList(*profile);
     }
     return 0;
 }
 
 void Application::SetProfileName(const std::string& path) {
-    profileName_ = path;
-    platform::SetCurrentProfile(path);
-}
-
-int Application::GetProfileInt(const std::string& section, const std::string& key, int def) const {
-    const platform::ProfileFile* profile = platform::CurrentProfile();
-    return profile ? profile->GetProfileInt(section, key, def) : def;
-}
-
-std::string Application::GetProfileString(const std::string& section, const std::string& key,
-                                          const std::string& def) const {
-    const platform::ProfileFile* profile = platform::CurrentProfile();
-    return profile ? profile->GetProfileString(section, key, def) : def;
-}
-
-bool Application::WriteProfileInt(const std::string& section, const std::string& key, int value) const {
-    const platform::ProfileFile* profile = platform::CurrentProfile();
-    return profile && profile->WriteProfileInt(section, key, value);
-}
-
-bool Application::WriteProfileString(const std::string& section, const std::string& key,
-                                     const std::string& value) const {
-    const platform::ProfileFile* profile = platform::CurrentProfile();
-    return profile && profile->WriteProfileString(section, key, value);
+    if (path.empty())
+        profile_.reset();
+    else
+        profile_.emplace(path);
 }
 
 void Application::LoadStdProfileSettings(int n) {
     recentFiles_ = std::make_unique<RecentFileList>(GetFrameworkTexts().recentFileSection, n);
-    if (const platform::ProfileFile* profile = platform::CurrentProfile())
+    if (const platform::ProfileFile* profile = Profile())
         recentFiles_->ReadList(*profile);
 }
 

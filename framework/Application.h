@@ -1,15 +1,17 @@
 #pragma once
 // The framework's application object: one instance, whose InitInstance runs
-// once before the event loop; the settings file and its profile functions;
+// once before the event loop; the settings file;
 // the recent-file list (written at exit); the document template; the
 // command line; New, Open, the recent files and Exit.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/CommandTarget.h"
 #include "framework/FrameworkTexts.h"
+#include "platform/Profile.h"
 
 namespace framework {
 
@@ -47,15 +49,11 @@ public:
     // Writes the recent-file list. Returns the exit code.
     virtual int ExitInstance();
 
-    // The settings file; every profile function reads or writes it afresh.
+    // The settings file, which the application alone holds: the recent-file
+    // list and every ProfileStore read and write it afresh. An empty path
+    // means none: reads give defaults, writes fail.
     void SetProfileName(const std::string& path);
-    const std::string& ProfileName() const { return profileName_; }
-    int GetProfileInt(const std::string& section, const std::string& key, int def) const;
-    std::string GetProfileString(const std::string& section, const std::string& key,
-                                 const std::string& def) const;
-    bool WriteProfileInt(const std::string& section, const std::string& key, int value) const;
-    bool WriteProfileString(const std::string& section, const std::string& key,
-                            const std::string& value) const;
+    const platform::ProfileFile* Profile() const { return profile_ ? &*profile_ : nullptr; }
 
     // Reads the recent-file list of n entries.
     void LoadStdProfileSettings(int n);
@@ -81,7 +79,7 @@ public:
     void OnAppExit();
 
 private:
-    std::string profileName_;
+    std::optional<platform::ProfileFile> profile_;  // outlives the documents, which write to it as they go
     std::unique_ptr<RecentFileList> recentFiles_;
     std::unique_ptr<SingleDocTemplate> template_;
     CommandLineInfo commandLine_;

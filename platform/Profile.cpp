@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdlib>
 #include <optional>
-#include <pwd.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -242,45 +241,6 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     return true;
 }
 
-std::optional<ProfileFile>& Current() {
-    static std::optional<ProfileFile> current;
-    return current;
-}
-
-bool IsWritableDir(const std::string& dir) {
-    // Tried, not asked: access() says yes to root even on read-only mounts.
-    std::string probe = dir + "/.settings-probe-XXXXXX";
-    int fd = ::mkstemp(probe.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
-}
-
-bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-// mkdir -p, each new folder private to the user as the XDG layout asks.
-bool MakeDirs(const std::string& dir) {
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    size_t slash = dir.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirs(dir.substr(0, slash)))
-        return false;
-    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-std::string StripTrailingSlashes(std::string dir) {
-    while (dir.size() > 1 && dir.back() == '/')
-        dir.pop_back();
-    return dir;
-}
-
-std::string Join(const std::string& dir, const std::string& name) {
-    return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
 }  // namespace
 
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
@@ -354,55 +314,6 @@ bool ProfileFile::WriteProfileKeys(const std::string& section,
     if (!Serialize(ini, text))
         return false;
     return ReplaceFile(path_, text);
-}
-
-void SetCurrentProfile(const std::string& path) {
-    // Emplaced in place, so a pointer taken earlier sees the new file.
-    if (path.empty())
-        Current().reset();
-    else
-        Current().emplace(path);
-}
-
-const ProfileFile* CurrentProfile() {
-    auto& current = Current();
-    return current ? &*current : nullptr;
-}
-
-std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName,
-                               const std::string& fileName, const char* xdgConfigHome,
-                               const char* home, bool installed) {
-    if (!exeDir.empty() && !installed) {
-        std::string dir = StripTrailingSlashes(exeDir);
-        if (IsWritableDir(dir))
-            return Join(dir, fileName);
-    }
-    std::string configHome;
-    if (IsAbsolute(xdgConfigHome))
-        configHome = StripTrailingSlashes(xdgConfigHome);
-    else if (IsAbsolute(home))
-        configHome = StripTrailingSlashes(std::string(home)) + "/.config";
-    else if (installed)
-        return {};
-    else if (!exeDir.empty())
-        return Join(StripTrailingSlashes(exeDir), fileName);  // nowhere better: reads give defaults
-    else
-        return fileName;
-    std::string dir = Join(configHome, folderName);
-    MakeDirs(dir);  // a failure shows later as a write that returns false
-    return Join(dir, fileName);
-}
-
-std::string SettingsFilePath(const std::string& folderName, const std::string& fileName,
-                             const InstallLayout& layout) {
-    const std::string exeDir = ExecutableDir();
-    const bool installed = ThisInstalledPrefix(layout, exeDir).has_value();
-    const char* home = std::getenv("HOME");
-    if (!IsAbsolute(home)) {
-        if (const passwd* pw = ::getpwuid(::getuid()))
-            home = pw->pw_dir;
-    }
-    return ChooseSettingsPath(exeDir, folderName, fileName, std::getenv("XDG_CONFIG_HOME"), home, installed);
 }
 
 bool ProfileFile::CanHoldValue(const std::string& value) { return !HasLineBreakOrNul(value); }

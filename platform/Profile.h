@@ -17,8 +17,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/InstallPlace.h"
-
 namespace platform {
 
 class ProfileFile {
@@ -63,26 +61,5 @@ private:
 
     std::string path_;
 };
-
-// The application's settings file, set once at start-up by the application
-// object. An empty path clears it.
-void SetCurrentProfile(const std::string& path);
-const ProfileFile* CurrentProfile();  // null before SetCurrentProfile
-
-// Where the settings file named fileName lives: the folder of /proc/self/exe
-// when that folder is writable and the program is not an installed copy of
-// the layout given, else $XDG_CONFIG_HOME/<folderName>/ (by default
-// ~/.config/<folderName>/), created on demand.
-std::string SettingsFilePath(const std::string& folderName, const std::string& fileName,
-                             const InstallLayout& layout);
-
-// The testable core of SettingsFilePath. exeDir may end in "/" or not; an empty
-// or unwritable exeDir falls back to xdgConfigHome, used only when it is an
-// absolute path, else home + "/.config". Either may be null. An installed
-// program's folder is never taken, even when writable and nothing else is
-// known: the settings are then not kept (an empty path).
-std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName,
-                               const std::string& fileName, const char* xdgConfigHome,
-                               const char* home, bool installed = false);
 
 }  // namespace platform

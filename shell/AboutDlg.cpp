@@ -1,6 +1,7 @@
 #include "shell/AboutDlg.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -9,9 +10,8 @@
 #include <filesystem>
 
 #include "framework/UrlOpener.h"
-#include "resources/Resource.h"
-#include "shell/AppIcon.h"
-#include "shell/Installation.h"
+#include "shell/InstallPlace.h"
+#include "shell/Resource.h"
 
 int CAboutDlg::linkId_ = 0;
 std::string CAboutDlg::label_;
@@ -39,7 +39,7 @@ framework::DialogTemplate AboutTemplate() {
     t.size = QSize(235, 55);
     t.fontFace = res::kDialogFontFace;
     t.fontPoints = res::kDialogFontPoints;
-    Control icon{Control::Kind::Icon, framework::kIdStatic, QRect(11, 17, 20, 20), {}, shell::AppIcon(), false};
+    Control icon{Control::Kind::Icon, framework::kIdStatic, QRect(11, 17, 20, 20), {}, shell::ProgramIcon(), false};
     Control version{Control::Kind::Text, framework::kIdStatic, QRect(40, 10, 119, 8), res::kAboutVersion, {}, false};
     Control line{Control::Kind::Text, framework::kIdStatic, QRect(39, 25, 73, 8), res::kAboutLine, {}, false};
     Control ok{Control::Kind::PushButton, framework::kIdOk, QRect(178, 7, 50, 16), res::kAboutOk, {}, true};
@@ -105,13 +105,22 @@ std::string ChooseReadme(const std::string& programDir, const ReadmePlaces& plac
     return preferred;
 }
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    QDirIterator sizes(QStringLiteral(":/icons"), {QStringLiteral("tesserin.png")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (sizes.hasNext())
+        icon.addFile(sizes.next());
+    return icon;
+}
+
 std::string ReadmeUrl() {
     namespace fs = std::filesystem;
     // An installed program, under whatever prefix, reads the README installed
     // with it; elsewhere (the build tree) the project's own, else the copy
     // installed where this build was configured to go.
-    const std::string programDir = platform::ExecutableDir();
-    const std::optional<std::string> prefix = platform::ThisInstalledPrefix(Installation(), programDir);
+    const std::string programDir = ExecutableDir();
+    const std::optional<std::string> prefix = ThisInstalledPrefix(Installation(), programDir);
     const ReadmePlaces places{prefix ? programDir : std::string(),
                               InstalledReadme(prefix.value_or(Installation().prefix)), TESSERIN_README_SOURCE};
     const std::string path = ChooseReadme(programDir, places, [](const std::string& candidate) {

@@ -6,6 +6,7 @@
 // reaches the control as before.
 
 #include <QFont>
+#include <QIcon>
 #include <functional>
 #include <string>
 
@@ -44,6 +45,10 @@ private:
 framework::DialogTemplate AboutTemplate();
 
 namespace shell {
+
+// The program's icon, at every size the build rendered from the installed
+// SVG: the about box shows it, and every window of the program takes it.
+QIcon ProgramIcon();
 
 // Where the README can be: the copy installed with the program, and the
 // project's own beside the sources.

@@ -17,7 +17,7 @@
 #include "framework/ProfileStore.h"
 #include "framework/RecentFileList.h"
 #include "framework/View.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "shell/ToolBarStrip.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "shell/tesserinApp.h"
 
 int main(int argc, char** argv) {

@@ -5,12 +5,10 @@
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
 #include "framework/DocTemplate.h"
-#include "platform/Profile.h"
-#include "resources/Resource.h"
 #include "shell/AboutDlg.h"
-#include "shell/AppIcon.h"
-#include "shell/Installation.h"
+#include "shell/InstallPlace.h"
 #include "shell/MainFrame.h"
+#include "shell/Resource.h"
 #include "shell/StartupTiming.h"
 
 CtesserinApp::CtesserinApp(std::string settingsPath)
@@ -39,12 +37,12 @@ bool CtesserinApp::InitInstance() {
     if (!framework::Application::InitInstance())
         return false;
 
-    QApplication::setWindowIcon(shell::AppIcon());
+    QApplication::setWindowIcon(shell::ProgramIcon());
     // Lets a Wayland desktop match the window to the installed desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(TESSERIN_APP_ID));
     SetProfileName(settingsPath_.empty()
-                       ? platform::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
-                                                    shell::Installation())
+                       ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
+                                                 shell::Installation())
                        : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
 

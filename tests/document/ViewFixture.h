@@ -11,8 +11,8 @@
 #include "board/PuzzleBoard.h"
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
+#include "framework/Application.h"
 #include "framework/FrameWindow.h"
-#include "platform/Profile.h"
 #include "platform/Sleep.h"
 
 class ViewFixture {
@@ -21,7 +21,10 @@ public:
         platform::SetSleepHook([](int) {});
         char pattern[] = "/tmp/tesserin-doc-test-XXXXXX";
         folder = mkdtemp(pattern);
-        platform::SetCurrentProfile(folder + "/tesserin.ini");
+        // The application holds the settings file; a test may have its own.
+        if (!framework::AfxGetApp())
+            app = std::make_unique<framework::Application>(framework::GetFrameworkTexts());
+        framework::AfxGetApp()->SetProfileName(folder + "/tesserin.ini");
         frame = std::make_unique<framework::FrameWindow>();
         document = std::make_unique<CtesserinDoc>();
         view = std::make_unique<CtesserinView>();
@@ -34,7 +37,7 @@ public:
         view.reset();
         document.reset();
         frame.reset();
-        platform::SetCurrentProfile("");
+        app.reset();
         platform::SetSleepHook({});
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -52,6 +55,7 @@ public:
     PuzzleBoard& Board() const { return document->GetBoard(); }
 
     std::string folder;
+    std::unique_ptr<framework::Application> app;
     std::unique_ptr<framework::FrameWindow> frame;
     std::unique_ptr<CtesserinDoc> document;
     std::unique_ptr<CtesserinView> view;

@@ -10,7 +10,7 @@
 
 #include "framework/FrameworkTexts.h"
 #include "framework/MessageBox.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "tests/document/ViewFixture.h"
 
 namespace {
@@ -21,16 +21,17 @@ protected:
         char pattern[] = "/tmp/tesserin-doc-XXXXXX";
         folder = mkdtemp(pattern);
         settings = folder + "/tesserin.ini";
-        platform::SetCurrentProfile(settings);
         // The program's texts, as its application hands them to the framework.
         previousTexts = framework::SetFrameworkTexts(res::FrameworkTexts());
+        app = std::make_unique<framework::Application>(res::FrameworkTexts());
+        app->SetProfileName(settings);
         previousHook = framework::SetMessageBoxHook(
             [this](const std::string& caption, const std::string& text) { shown.push_back(caption + "|" + text); });
     }
     void TearDown() override {
         framework::SetMessageBoxHook(previousHook);
+        app.reset();
         framework::SetFrameworkTexts(previousTexts);
-        platform::SetCurrentProfile("");
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
@@ -40,6 +41,7 @@ protected:
 
     std::string folder;
     std::string settings;
+    std::unique_ptr<framework::Application> app;
     std::vector<std::string> shown;
     framework::MessageBoxHook previousHook;
     framework::FrameworkTexts previousTexts;

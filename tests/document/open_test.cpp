@@ -18,7 +18,7 @@
 #include "framework/RecentFileList.h"
 #include "framework/View.h"
 #include "readers/BmpReader.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "tests/document/PictureFiles.h"
 #include "platform/Profile.h"
 
@@ -77,7 +77,6 @@ protected:
         app.reset();
         framework::SetMessageBoxHook(previousMessageHook);
         framework::SetFileDialogHook(previousDialogHook);
-        platform::SetCurrentProfile("");
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }

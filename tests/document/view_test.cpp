@@ -9,7 +9,7 @@
 
 #include "board/BoardCell.h"
 #include "display/SurfaceWidget.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "tests/document/ViewFixture.h"
 
 namespace {

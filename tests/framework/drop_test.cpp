@@ -53,7 +53,6 @@ protected:
     void TearDown() override {
         framework::SetMessageBoxHook(previousMessageHook);
         framework::SetFrameworkTexts(previousTexts);
-        platform::SetCurrentProfile("");
         std::filesystem::remove_all(folder);
     }
     std::string MakeFile(const std::string& name) {

@@ -37,7 +37,6 @@ protected:
         framework::SetFileDialogHook(previousDialogHook);
         framework::SetMessageBoxHook(previousMessageHook);
         framework::SetFrameworkTexts(previousTexts);
-        platform::SetCurrentProfile("");
         std::filesystem::remove_all(folder);
     }
 

@@ -1,6 +1,6 @@
 #include "framework/ProfileStore.h"
 
-#include "platform/Profile.h"
+#include "framework/Application.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,11 @@ protected:
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         dir = pattern;
         path = dir + "/tesserin.ini";
-        platform::SetCurrentProfile(path);
+        app = std::make_unique<framework::Application>(framework::GetFrameworkTexts());
+        app->SetProfileName(path);
     }
     void TearDown() override {
-        platform::SetCurrentProfile("");
+        app.reset();
         fs::remove_all(dir);
     }
     void Put(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
@@ -37,6 +38,7 @@ protected:
 
     std::string dir;
     std::string path;
+    std::unique_ptr<framework::Application> app;  // holds the settings file
 };
 
 ProfileStore Settings() {
@@ -94,25 +96,31 @@ TEST_F(ProfileStoreTest, WritesAreSeenAtOnceByAnyOtherStore) {
 }
 
 TEST_F(ProfileStoreTest, WithoutASettingsFileReadsGiveDefaultsAndWritesFail) {
-    platform::SetCurrentProfile("");
     ProfileStore store = Settings();
-    EXPECT_EQ(store.getInt("left", 200), 200);
-    EXPECT_EQ(store.getString("Image", "d"), "d");
-    EXPECT_TRUE(store.getBool("b", true));
-    EXPECT_FALSE(store.writeInt("left", 1));
-    EXPECT_FALSE(store.writeString("Image", "x"));
-    EXPECT_FALSE(store.writeBool("b", false));
-    EXPECT_FALSE(fs::exists(path));
+    for (bool withApplication : {true, false}) {
+        SCOPED_TRACE(withApplication);
+        if (withApplication)
+            app->SetProfileName("");
+        else
+            app.reset();
+        EXPECT_EQ(store.getInt("left", 200), 200);
+        EXPECT_EQ(store.getString("Image", "d"), "d");
+        EXPECT_TRUE(store.getBool("b", true));
+        EXPECT_FALSE(store.writeInt("left", 1));
+        EXPECT_FALSE(store.writeString("Image", "x"));
+        EXPECT_FALSE(store.writeBool("b", false));
+        EXPECT_FALSE(fs::exists(path));
+    }
 }
 
 TEST_F(ProfileStoreTest, FollowsTheCurrentSettingsFile) {
     ProfileStore store = Settings();
     ASSERT_TRUE(store.writeInt("left", 1));
     const std::string second = dir + "/second.ini";
-    platform::SetCurrentProfile(second);
+    app->SetProfileName(second);
     EXPECT_EQ(store.getInt("left", 9), 9);
     ASSERT_TRUE(store.writeInt("left", 2));
-    platform::SetCurrentProfile(path);
+    app->SetProfileName(path);
     EXPECT_EQ(store.getInt("left", 9), 1);
 }
 

@@ -5,7 +5,7 @@ cmake_minimum_required(VERSION 3.25)
 # Each folder and the folders it depends on directly; a folder may include
 # from every folder it reaches.
 set(uses_shell document display)
-set(uses_document framework board readers resources)
+set(uses_document framework board readers)
 set(uses_framework display)
 set(uses_display platform)
 set(uses_board colour)
@@ -13,9 +13,7 @@ set(uses_colour image)
 set(uses_readers image)
 set(uses_image platform)
 set(uses_platform)
-# The resource table is still a header here, over the framework's command ids.
-set(uses_resources framework)
-set(folders shell document framework display board colour readers image platform resources)
+set(folders shell document framework display board colour readers image platform)
 set(not_production tests bench fuzz cmake scripts)
 
 foreach(folder IN LISTS folders)

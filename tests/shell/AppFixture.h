@@ -36,7 +36,6 @@ public:
         app.reset();
         framework::SetMessageBoxHook(previousMessageHook);
         framework::SetFileDialogHook(previousDialogHook);
-        platform::SetCurrentProfile("");
         platform::SetSleepHook({});
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);

@@ -16,7 +16,7 @@
 #include <set>
 
 #include "framework/UrlOpener.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "shell/AboutDlg.h"
 #include "tests/shell/AppFixture.h"
 

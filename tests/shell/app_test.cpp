@@ -16,7 +16,7 @@
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
 #include "framework/RecentFileList.h"
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 #include "tests/document/PictureFiles.h"
 #include "tests/shell/AppFixture.h"
 

@@ -8,7 +8,7 @@
 #include <regex>
 #include <string>
 
-#include "resources/Resource.h"
+#include "shell/Resource.h"
 
 namespace {
 

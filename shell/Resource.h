@@ -3,6 +3,8 @@
 // prompts and the texts the framework shows for the program. Every
 // user-visible text lives here once; code refers to the names.
 
+#include "board/BoardLayout.h"
+#include "document/Settings.h"
 #include "framework/CommandIds.h"
 #include "framework/FrameworkTexts.h"
 
@@ -23,10 +25,10 @@ inline constexpr int kIdFileMruLast = framework::kIdFileMruLast;
 inline constexpr int kIdAppAbout = framework::kIdAppAbout;
 inline constexpr int kIdAppExit = framework::kIdAppExit;
 
-// The view's tool commands.
-inline constexpr int kIdCoarser = 130;  // fewer, larger pieces
-inline constexpr int kIdFiner = 131;    // more, smaller pieces
-inline constexpr int kIdShuffle = 132;
+// The view's tool commands, which it forwards to the board.
+inline constexpr int kIdCoarser = board::kCommandCoarser;  // fewer, larger pieces
+inline constexpr int kIdFiner = board::kCommandFiner;      // more, smaller pieces
+inline constexpr int kIdShuffle = board::kCommandShuffle;
 
 // Status bar indicators.
 inline constexpr int kIdIndicatorCaps = 59137;
@@ -59,8 +61,7 @@ inline constexpr const char* kUsage =
 // Settings file, and the folder it goes to when it cannot live beside the program.
 inline constexpr const char* kSettingsFolderName = "tesserin";
 inline constexpr const char* kSettingsFileName = "tesserin.ini";
-inline constexpr const char* kSettingsSection = "Settings";
-inline constexpr const char* kImageKey = "Image";  // the picture shown when the program closed
+inline constexpr const char* kSettingsSection = doc::kSettingsSection;
 inline constexpr const char* kRecentFileSection = "Recent File List";
 inline constexpr int kRecentFileCount = 4;
 
@@ -76,9 +77,6 @@ inline constexpr const char* kItemCoarser = "細かく";
 inline constexpr const char* kItemFiner = "荒く";
 inline constexpr const char* kItemShuffle = "シャッフル(&S)";
 inline constexpr const char* kItemAppAbout = "バージョン情報 tesserin(&A)...";
-
-// The open dialog's default extension, added to a name typed without one.
-inline constexpr const char* kOpenDefaultExtension = "bmp";
 
 // Status prompts.
 inline constexpr const char* kPromptFileNew = "新規にファイルを作成";
