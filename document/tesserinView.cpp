@@ -1,18 +1,19 @@
 #include "document/tesserinView.h"
 
 #include "board/BoardLayout.h"
+#include "document/CommandIds.h"
 #include "document/tesserinDoc.h"
 
 CtesserinView::CtesserinView() {
-    MapCommand(board::kCommandCoarser, [this] {
+    MapCommand(doc::kIdCoarser, [this] {
         if (PuzzleBoard* board = Board())
             board->Coarser();
     });
-    MapCommand(board::kCommandFiner, [this] {
+    MapCommand(doc::kIdFiner, [this] {
         if (PuzzleBoard* board = Board())
             board->Finer();
     });
-    MapCommand(board::kCommandShuffle, [this] {
+    MapCommand(doc::kIdShuffle, [this] {
         if (PuzzleBoard* board = Board())
             board->Shuffle();
     });

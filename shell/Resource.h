@@ -3,7 +3,7 @@
 // prompts and the texts the framework shows for the program. Every
 // user-visible text lives here once; code refers to the names.
 
-#include "board/BoardLayout.h"
+#include "document/CommandIds.h"
 #include "document/Settings.h"
 #include "framework/CommandIds.h"
 #include "framework/FrameworkTexts.h"
@@ -26,9 +26,9 @@ inline constexpr int kIdAppAbout = framework::kIdAppAbout;
 inline constexpr int kIdAppExit = framework::kIdAppExit;
 
 // The view's tool commands, which it forwards to the board.
-inline constexpr int kIdCoarser = board::kCommandCoarser;  // fewer, larger pieces
-inline constexpr int kIdFiner = board::kCommandFiner;      // more, smaller pieces
-inline constexpr int kIdShuffle = board::kCommandShuffle;
+inline constexpr int kIdCoarser = doc::kIdCoarser;  // fewer, larger pieces
+inline constexpr int kIdFiner = doc::kIdFiner;      // more, smaller pieces
+inline constexpr int kIdShuffle = doc::kIdShuffle;
 
 // Status bar indicators.
 inline constexpr int kIdIndicatorCaps = 59137;
