@@ -36,8 +36,6 @@ public:
     explicit Application(FrameworkTexts texts);
     ~Application() override;
 
-    const std::string& AppName() const { return GetFrameworkTexts().appTitle; }
-
     // Makes the Qt application (a QtApplication, unless one exists), runs
     // InitInstance, the event loop until the main window closes, then
     // ExitInstance. Returns the exit code.
@@ -49,7 +47,6 @@ public:
 
     // The settings file; every profile function reads or writes it afresh.
     void SetProfileName(const std::string& path);
-    const std::string& ProfileName() const { return profileName_; }
     int GetProfileInt(const std::string& section, const std::string& key, int def) const;
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& def) const;
