@@ -159,9 +159,6 @@ ColorDepthFilter::ColorDepthFilter(int target_bit_count, int color_count, bool e
 
 ColorDepthFilter::~ColorDepthFilter() = default;
 
-void ColorDepthFilter::notify_caption(const char* caption) { post_caption(caption); }
-void ColorDepthFilter::notify_progress(int percent) { post_progress(percent); }
-
 bool ColorDepthFilter::execute(ImageList::const_iterator first, ImageList::const_iterator last, ImageResults& out) {
     if (first == last || *first == nullptr) throw exec_error(messages::kExecError);
     const Image& source = **first;
@@ -186,7 +183,7 @@ std::unique_ptr<Image> ColorDepthFilter::increase(const Image& source, int to) {
     // Copying the source reads its indexes strictly, which only these
     // depths allow.
     if (!is_index_depth(from)) throw Image::not_support();
-    notify_caption(captions::kIncreasingColours);
+    post_caption(captions::kIncreasingColours);
     // Only the indexed depths and 24 bits have pixel operations to write the
     // result with; refuse the rest before allocating anything.
     if (to != 24 && !is_index_depth(to)) throw Image::not_support();
@@ -199,7 +196,7 @@ std::unique_ptr<Image> ColorDepthFilter::increase(const Image& source, int to) {
     for (int y = 0; y < height; ++y) {
         transfer(y);
         if (take_cancel()) return nullptr;  // the unfinished result goes with its pointer
-        notify_progress(colour::row_percent(y, height));
+        post_progress(colour::row_percent(y, height));
     }
     return result;
 }
@@ -251,15 +248,15 @@ bool ColorDepthFilter::reduce(const Image& source, ImageResults& out) {
 }
 
 bool ColorDepthFilter::build_histogram(const Image& picture, ColorHistogram& histogram) {
-    notify_caption(captions::kHistogram);
-    notify_progress(0);
+    post_caption(captions::kHistogram);
+    post_progress(0);
     const int width = picture.width();
     const int height = picture.height();
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* px = picture.scanline(y);
         for (int x = 0; x < width; ++x, px += 3) histogram.add(ColorHistogram::key(px[2], px[1], px[0]));
         if (take_cancel()) return false;
-        notify_progress(colour::row_percent(y, height));
+        post_progress(colour::row_percent(y, height));
     }
     // The ranges of the colours counted are those of the pixels read.
     for (int axis = 0; axis < 3; ++axis) {
@@ -276,8 +273,8 @@ bool ColorDepthFilter::build_histogram(const Image& picture, ColorHistogram& his
 }
 
 int ColorDepthFilter::split_boxes() {
-    notify_caption(captions::kPalette);
-    notify_progress(0);
+    post_caption(captions::kPalette);
+    post_progress(0);
     boxes_.assign(static_cast<std::size_t>(colorCount_), ColorBox{});
     ColorBox& whole = boxes_[0];
     for (int axis = 0; axis < 3; ++axis) {
@@ -310,7 +307,7 @@ int ColorDepthFilter::split_boxes() {
         shrink(upper, axis * 2 + 1);
         shrink(lower, axis * 2);
         if (take_cancel()) return -1;
-        notify_progress(static_cast<int>(std::int64_t{100} * i / colorCount_));
+        post_progress(static_cast<int>(std::int64_t{100} * i / colorCount_));
     }
     return i;
 }
@@ -374,8 +371,8 @@ void add_share(std::uint8_t* px, const int (&error)[3], int eighths) {
 }  // namespace
 
 bool ColorDepthFilter::map_pixels(const Image& picture, Image& result) {
-    notify_progress(0);
-    notify_caption(captions::kMapping);
+    post_progress(0);
+    post_caption(captions::kMapping);
     std::vector<Color> palette;
     for (int i = 0; i < colorCount_; ++i) palette.push_back(result.palette_color(i));
     PaletteSearch search(palette);
@@ -421,7 +418,7 @@ bool ColorDepthFilter::map_pixels(const Image& picture, Image& result) {
             result.clear();
             return false;
         }
-        notify_progress(colour::row_percent(y, height));
+        post_progress(colour::row_percent(y, height));
     }
     return true;
 }

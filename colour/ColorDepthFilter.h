@@ -38,12 +38,6 @@ public:
     int color_count() const { return colorCount_; }
     bool error_diffusion() const { return errorDiffusion_; }
 
-protected:
-    // Every caption and progress value goes through these, in order; a
-    // derived operation may watch them.
-    virtual void notify_caption(const char* caption);
-    virtual void notify_progress(int percent);
-
 private:
     // Raises a 1, 2, 4 or 8-bit image to an indexed target of more bits or
     // to 24 bits; null when cancelled.

@@ -38,8 +38,6 @@ public:
     explicit Application(FrameworkTexts texts);
     ~Application() override;
 
-    const std::string& AppName() const { return GetFrameworkTexts().appTitle; }
-
     // Makes the Qt application (a QtApplication, unless one exists), runs
     // InitInstance, the event loop until the main window closes, then
     // ExitInstance. Returns the exit code.

@@ -41,7 +41,6 @@ public:
 
     Document* GetDocument() const { return document_.get(); }
     FrameWindow* GetFrame() const { return frame_.get(); }
-    View* GetView() const { return view_.get(); }
 
 private:
     bool CreateFrame();

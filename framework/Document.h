@@ -32,13 +32,10 @@ public:
     const std::string& GetTitle() const { return title_; }
     void SetTitle(const std::string& title);
 
-    bool IsModified() const { return false; }
-
     // Every view except sender repaints all of itself.
     void UpdateAllViews(View* sender);
     void AddView(View* view);
     void RemoveView(View* view);
-    const std::vector<View*>& Views() const { return views_; }
 
     // Called with the new title; the frame shows it.
     void SetTitleListener(std::function<void(const std::string&)> listener);

@@ -1,7 +1,5 @@
 #include "framework/FileDialog.h"
 
-#include <fnmatch.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -114,17 +112,6 @@ std::string CaseInsensitivePattern(const std::string& pattern) {
         }
     }
     return result;
-}
-
-bool MatchesFilter(const FileFilter& filter, const std::string& name) {
-    for (const std::string& pattern : filter.patterns) {
-        // "*.*" matches names without a dot too, as users expect of it.
-        if (pattern == "*.*" || pattern == "*")
-            return true;
-        if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
-            return true;
-    }
-    return false;
 }
 
 std::optional<std::string> ShowOpenFileDialog(const OpenFileRequest& request) {

@@ -39,8 +39,4 @@ std::vector<FileFilter> ParseFileFilter(const std::string& filter);
 // A pattern whose letters match either case: "*.png" gives "*.[pP][nN][gG]".
 std::string CaseInsensitivePattern(const std::string& pattern);
 
-// True when name matches one of the filter's patterns ("*" and "?"
-// wildcards, letters of either case).
-bool MatchesFilter(const FileFilter& filter, const std::string& name);
-
 }  // namespace framework

@@ -15,7 +15,6 @@ class RecentFileList {
 public:
     RecentFileList(std::string section, int size);
 
-    int Size() const { return size_; }
     const std::vector<std::string>& Entries() const { return entries_; }
     bool Empty() const { return entries_.empty(); }
 

@@ -1,6 +1,5 @@
 #include "framework/View.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QResizeEvent>
@@ -63,8 +62,6 @@ protected:
         unsigned flags = ButtonFlags(event->buttons());
         if (event->button() == Qt::LeftButton)
             Pointer([&] { view_->OnLButtonDown(flags, ClientPoint(event)); });
-        else if (event->button() == Qt::RightButton)
-            Pointer([&] { view_->OnRButtonDown(flags, ClientPoint(event)); });
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override {
@@ -72,29 +69,15 @@ protected:
         unsigned flags = ButtonFlags(event->buttons());
         if (event->button() == Qt::LeftButton)
             Pointer([&] { view_->OnLButtonUp(flags, ClientPoint(event)); });
-        else if (event->button() == Qt::RightButton)
-            Pointer([&] { view_->OnRButtonUp(flags, ClientPoint(event)); });
     }
 
-    // The second press of a double click is a double-click message, not a
-    // press (Qt's default would turn it into a second press).
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        event->accept();
-        if (event->button() == Qt::LeftButton)
-            Pointer([&] { view_->OnLButtonDblClk(ButtonFlags(event->buttons()), ClientPoint(event)); });
-    }
+    // The second press of a double click is a double click, which the view
+    // ignores, not a press (Qt's default would turn it into a second press).
+    void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
 
     void mouseMoveEvent(QMouseEvent* event) override {
         event->accept();
         Pointer([&] { view_->OnMouseMove(ButtonFlags(event->buttons()), ClientPoint(event)); });
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        RunGuarded([&] {
-            if (view_)
-                view_->OnKeyDown(event->key());
-        });
-        display::SurfaceWidget::keyPressEvent(event);
     }
 
     void resizeEvent(QResizeEvent* event) override {
@@ -164,8 +147,6 @@ bool View::Create(FrameWindow* frame) {
 
 QWidget* View::Widget() const { return impl_->widget; }
 
-FrameWindow* View::GetParentFrame() const { return impl_->frame; }
-
 void View::RecalcParentLayout() {
     if (impl_->frame)
         impl_->frame->RecalcLayout();
@@ -179,11 +160,7 @@ bool View::OnEraseBkgnd(platform::DeviceContext&) { return false; }
 
 void View::OnLButtonDown(unsigned, Point) {}
 void View::OnLButtonUp(unsigned, Point) {}
-void View::OnLButtonDblClk(unsigned, Point) {}
-void View::OnRButtonDown(unsigned, Point) {}
-void View::OnRButtonUp(unsigned, Point) {}
 void View::OnMouseMove(unsigned, Point) {}
-void View::OnKeyDown(int) {}
 void View::OnSize(int, int) {}
 void View::OnDevicePixelRatioChanged() {}
 
@@ -218,11 +195,6 @@ Rect View::GetWindowRect() const {
         return Rect();
     QPoint origin = widget->mapToGlobal(QPoint(0, 0));
     return Rect(origin.x(), origin.y(), origin.x() + widget->width(), origin.y() + widget->height());
-}
-
-Rect View::GetClientRect() const {
-    QWidget* widget = impl_->widget;
-    return widget ? Rect(0, 0, widget->width(), widget->height()) : Rect();
 }
 
 void View::Invalidate(bool erase) {

@@ -1,9 +1,9 @@
 #pragma once
 // The framework's view: a window filling the frame's client area between the
 // bars. It paints through OnEraseBkgnd and OnDraw into the window's surface
-// and gets the mouse and size messages with client coordinates. Right-button,
-// keyboard and double-click input reach only the handlers named for them,
-// which do nothing here.
+// and gets the left-button, mouse-move and size messages with client
+// coordinates. Right-button and double-click input is taken and ignored, and
+// keys go to Qt's default handling: none of it reaches the board.
 
 #include <memory>
 
@@ -25,7 +25,6 @@ public:
     ~View() override;
 
     Document* GetDocument() const { return document_; }
-    FrameWindow* GetParentFrame() const;
     // Has the frame place its bars and this view now.
     void RecalcParentLayout();
 
@@ -45,11 +44,7 @@ public:
     static constexpr unsigned kRightButton = 2;
     virtual void OnLButtonDown(unsigned flags, Point point);
     virtual void OnLButtonUp(unsigned flags, Point point);
-    virtual void OnLButtonDblClk(unsigned flags, Point point);
-    virtual void OnRButtonDown(unsigned flags, Point point);
-    virtual void OnRButtonUp(unsigned flags, Point point);
     virtual void OnMouseMove(unsigned flags, Point point);
-    virtual void OnKeyDown(int key);
     virtual void OnSize(int cx, int cy);
     // The window moved to a screen of another pixel density; the whole view
     // is repainted anyway.
@@ -70,7 +65,6 @@ public:
 
     // The window's rectangle in screen coordinates, border included.
     Rect GetWindowRect() const;
-    Rect GetClientRect() const;
 
     void Invalidate(bool erase = true);
     // Window

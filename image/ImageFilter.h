@@ -50,8 +50,6 @@ protected:
     // True, and the flag cleared, when a cancel was requested.
     static bool take_cancel();
 
-    platform::MessageWindow* notify_window() const { return notifyWindow_; }
-
 private:
     platform::MessageWindow* notifyWindow_ = nullptr;
 };

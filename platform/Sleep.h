@@ -13,7 +13,7 @@ void Sleep(int milliseconds);
 using SleepHook = std::function<void(int milliseconds)>;
 SleepHook SetSleepHook(SleepHook hook);
 
-// Called by Sleep before it sleeps; the window implementation installs it.
+// Called by Sleep before it sleeps; display's surface widget installs it.
 using FrameFlusher = std::function<void()>;
 void SetFrameFlusher(FrameFlusher flusher);
 

@@ -40,25 +40,18 @@ public:
     std::vector<Notice> notices;
 };
 
-// Sets the cancel flag as soon as it announces the given caption.
-class CancellingFilter : public ColorDepthFilter {
+// Sets the cancel flag as soon as the given caption is posted to it.
+class CancellingWindow : public RecordingWindow {
 public:
-    CancellingFilter(int target, int count, bool diffusion, const char* at)
-        : ColorDepthFilter(target, count, diffusion), at_(at) {}
-    std::vector<Notice> notices;
-
-protected:
-    void notify_caption(const char* caption) override {
-        ColorDepthFilter::notify_caption(caption);
-        notices.push_back({caption, -1});
-        if (at_ != nullptr && std::strcmp(caption, at_) == 0) {
-            cancel_requested = true;
+    explicit CancellingWindow(const char* at) : at_(at) {}
+    bool Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        RecordingWindow::Post(message, wParam, lParam);
+        if (message == ImageFilter::set_string_message() && at_ != nullptr &&
+            std::strcmp(reinterpret_cast<const char*>(lParam), at_) == 0) {
+            ImageFilter::cancel_requested = true;
             at_ = nullptr;  // once
         }
-    }
-    void notify_progress(int percent) override {
-        ColorDepthFilter::notify_progress(percent);
-        notices.push_back({nullptr, percent});
+        return true;
     }
 
 private:
@@ -325,7 +318,9 @@ TEST_F(PaletteReductionTest, CancelInAnyPhaseLeavesNothingAndClearsTheFlag) {
         SCOPED_TRACE(c.what);
         const Image source = Picture(c.kind, 20, 10, 21);
         const auto before = Snapshot(source);
-        CancellingFilter filter(8, 50, true, c.at);
+        ColorDepthFilter filter(8, 50, true);
+        CancellingWindow window(c.at);
+        filter.set_notify_window(&window);
         ImageFilter::ImageList in{const_cast<Image*>(&source)};
         ImageFilter::ImageResults out;
         EXPECT_FALSE(filter.execute(in.begin(), in.end(), out));
@@ -339,12 +334,12 @@ TEST_F(PaletteReductionTest, CancelInAnyPhaseLeavesNothingAndClearsTheFlag) {
         ASSERT_LT(stop, expected.notices.size());
         const std::vector<Notice> prefix(expected.notices.begin(),
                                          expected.notices.begin() + static_cast<std::ptrdiff_t>(stop + 1 + c.extra));
-        EXPECT_TRUE(filter.notices == prefix) << filter.notices.size() << " notices against " << prefix.size();
+        EXPECT_TRUE(window.notices == prefix) << window.notices.size() << " notices against " << prefix.size();
         EXPECT_EQ(filter.color_count(), c.counted ? expected.colours : 50);
 
         // Nothing of the cancelled run stays behind: the same object now
         // gives what a fresh one asking for as many colours gives.
-        CancellingFilter again(8, 50, true, nullptr);
+        ColorDepthFilter again(8, 50, true);
         ImageFilter::ImageResults fresh;
         ASSERT_TRUE(filter.execute(in.begin(), in.end(), out));
         ASSERT_TRUE(again.execute(in.begin(), in.end(), fresh));

@@ -72,7 +72,6 @@ TEST_F(FrameworkTextsTest, EveryTextShownOrWrittenIsTheApplications) {
         const std::string settings = folder + "/" + texts.recentFileSection + ".ini";
         {
             framework::Application app(texts);
-            EXPECT_EQ(app.AppName(), texts.appTitle);
             app.SetProfileName(settings);
 
             framework::Document document;
