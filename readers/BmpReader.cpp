@@ -45,26 +45,19 @@ bool supported_bits(int bits) {
 
 }  // namespace
 
-void BmpReader::read(Image& image, std::istream& in) {
+void BmpReader::decode(Image& image, std::istream& in) {
     image_ = &image;
-    try {
-        image.clear();
-        image.init_header();
-        info_ = std::make_unique<BitmapInfo>();
-        read_headers(in);
-        const BitmapInfoHeader& h = info_->bmiHeader;
-        image.set_width(h.biWidth);
-        image.set_height(h.biHeight);
-        image.set_bit_count(h.biBitCount);
-        read_palette(in);
-        image.create();
-        read_pixels(in);
-        free_buffers();
-    } catch (const myexception&) {
-        free_buffers();
-        image.clear();
-        throw;
-    }
+    image.init_header();
+    info_ = std::make_unique<BitmapInfo>();
+    read_headers(in);
+    const BitmapInfoHeader& h = info_->bmiHeader;
+    image.set_width(h.biWidth);
+    image.set_height(h.biHeight);
+    image.set_bit_count(h.biBitCount);
+    read_palette(in);
+    image.create();
+    read_pixels(in);
+    free_buffers();
 }
 
 void BmpReader::free_buffers() {

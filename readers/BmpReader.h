@@ -24,8 +24,6 @@ public:
     // otherwise rows are copied whole. Both give the same image, byte for byte.
     explicit BmpReader(bool per_pixel = false) : per_pixel_(per_pixel) {}
 
-    void read(Image& image, std::istream& in) override;
-
     virtual Color pixel_color(Point p) const;
     virtual int pixel_index(Point p) const;
     virtual void read_headers(std::istream& in);
@@ -33,6 +31,7 @@ public:
     virtual void read_pixels(std::istream& in);
 
 private:
+    void decode(Image& image, std::istream& in) override;
     void free_buffers();
 
     Image* image_ = nullptr;

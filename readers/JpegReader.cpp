@@ -255,35 +255,29 @@ void JpegReader::destroy() {
     strip_.reset();
 }
 
-void JpegReader::read(Image& image, std::istream& in) {
+void JpegReader::decode(Image& image, std::istream& in) {
+    destroy();
     image_ = &image;
-    try {
-        image.clear();
-        image.init_header();
-        context_ = std::make_unique<Context>();
-        input_.reset(new std::uint8_t[kInputSize]);
-        Context& c = *context_;
-        c.in = &in;
-        c.input = input_.get();
-        c.cinfo.err = jpeg_std_error(&c.error);
-        c.error.error_exit = on_error;
-        c.error.emit_message = on_message;
-        c.error.output_message = no_output;
-        c.cinfo.client_data = &c;
-        if (!decode()) {
-            if (c.out_of_memory) throw exec_error(messages::kNoImageMemory);
-            if (c.ended) throw file_error(messages::kFileError);
-            throw Image::format_error();
-        }
-        destroy();
-    } catch (const myexception&) {
-        destroy();
-        image.clear();
-        throw;
+    image.init_header();
+    context_ = std::make_unique<Context>();
+    input_.reset(new std::uint8_t[kInputSize]);
+    Context& c = *context_;
+    c.in = &in;
+    c.input = input_.get();
+    c.cinfo.err = jpeg_std_error(&c.error);
+    c.error.error_exit = on_error;
+    c.error.emit_message = on_message;
+    c.error.output_message = no_output;
+    c.cinfo.client_data = &c;
+    if (!run_library()) {
+        if (c.out_of_memory) throw exec_error(messages::kNoImageMemory);
+        if (c.ended) throw file_error(messages::kFileError);
+        throw Image::format_error();
     }
+    destroy();
 }
 
-bool JpegReader::decode() {
+bool JpegReader::run_library() {
     // Nothing with a destructor may be alive in any frame that the error
     // return jumps over: the working memory is held by members for that reason.
     if (setjmp(context_->jump)) return false;

@@ -27,8 +27,6 @@ public:
     explicit JpegReader(bool per_pixel = false);
     ~JpegReader() override;
 
-    void read(Image& image, std::istream& in) override;
-
     // Progressive files with more scans than this are refused: each scan
     // walks the whole picture, so a small file could keep the decoder busy
     // for hours.
@@ -43,9 +41,10 @@ public:
     struct Context;
 
 private:
+    void decode(Image& image, std::istream& in) override;
     // Runs the libjpeg part under the error return; false when libjpeg
     // reported an error or a warning. Errors of the image are thrown as they are.
-    bool decode();
+    bool run_library();
     void decode_steps();
     void choose_output();
     void read_rows();

@@ -43,25 +43,19 @@ void PngReader::destroy() {
     rows_.reset();
 }
 
-void PngReader::read(Image& image, std::istream& in) {
+void PngReader::decode(Image& image, std::istream& in) {
+    destroy();
     image_ = &image;
-    try {
-        image.clear();
-        image.init_header();
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
-        if (!png_) throw exec_error(messages::kExecError);
-        info_ = png_create_info_struct(png_);
-        if (!info_) throw exec_error(messages::kExecError);
-        if (!decode(in)) throw Image::format_error();
-        destroy();
-    } catch (const myexception&) {
-        destroy();
-        image.clear();
-        throw;
-    }
+    image.init_header();
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
+    if (!png_) throw exec_error(messages::kExecError);
+    info_ = png_create_info_struct(png_);
+    if (!info_) throw exec_error(messages::kExecError);
+    if (!run_library(in)) throw Image::format_error();
+    destroy();
 }
 
-bool PngReader::decode(std::istream& in) {
+bool PngReader::run_library(std::istream& in) {
     // Nothing with a destructor may be alive in any frame that libpng's
     // error return jumps over: the buffers are members for that reason.
     if (setjmp(png_jmpbuf(png_))) return false;

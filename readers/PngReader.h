@@ -25,8 +25,6 @@ public:
     explicit PngReader(bool per_pixel = false) : per_pixel_(per_pixel) {}
     ~PngReader() override;
 
-    void read(Image& image, std::istream& in) override;
-
     virtual int image_bit_count() const;
     virtual void setup_transforms();
     virtual void read_rows();
@@ -35,9 +33,10 @@ public:
     static void read_callback(png_structp png, png_bytep data, std::size_t length);
 
 private:
+    void decode(Image& image, std::istream& in) override;
     // Runs the libpng part of the read under its error return; false when
     // libpng reported an error. Errors of the image are thrown as they are.
-    bool decode(std::istream& in);
+    bool run_library(std::istream& in);
     void decode_steps(std::istream& in);
     void find_background();
     void convert_row(int y, const std::uint8_t* row);

@@ -44,7 +44,7 @@ struct TestFormat : ImageFormat {
 };
 struct TestReader : ImageReader {
     explicit TestReader(std::function<void(Image&)> body) : body(std::move(body)) {}
-    void read(Image& image, std::istream&) override { body(image); }
+    void decode(Image& image, std::istream&) override { body(image); }
     std::function<void(Image&)> body;
 };
 
