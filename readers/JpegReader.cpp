@@ -9,6 +9,8 @@
 #include <jerror.h>
 
 #include "platform/LargePages.h"
+#include "readers/ExifOrientation.h"
+#include "readers/ReaderLimits.h"
 
 namespace {
 
@@ -23,8 +25,8 @@ constexpr int kAlongRows = 8;
 // Lets the last pixel of the strip be read as one 4-byte word.
 constexpr std::size_t kStripPadding = 4;
 
-constexpr int kOrientationTag = 0x0112;
-constexpr int kTiffShort = 3;
+// An APP1 block holding EXIF data names itself so before its TIFF header.
+constexpr std::uint8_t kExifName[] = {'E', 'x', 'i', 'f', 0, 0};
 
 }  // namespace
 
@@ -122,15 +124,6 @@ void watch_scans(j_common_ptr cinfo) {
     if (decompress->input_scan_number > JpegReader::kMaxScans) std::longjmp(context_of(cinfo).jump, 1);
 }
 
-std::uint32_t field(const std::uint8_t* p, int bytes, bool big_endian) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i) {
-        const std::uint32_t byte = p[big_endian ? i : bytes - 1 - i];
-        value = (value << 8) | byte;
-    }
-    return value;
-}
-
 // One pixel as a 4-byte word: the spare byte lands on the next pixel,
 // which is written after it.
 inline void move_word(std::uint8_t* to, const std::uint8_t* from) {
@@ -215,35 +208,6 @@ inline std::uint8_t light(int ink, int black) { return static_cast<std::uint8_t>
 
 }  // namespace
 
-int JpegReader::exif_orientation(const std::uint8_t* data, std::size_t size) {
-    static constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
-    if (!data || size < sizeof kExif || std::memcmp(data, kExif, sizeof kExif) != 0) return 0;
-    const std::uint8_t* tiff = data + sizeof kExif;
-    const std::uint64_t length = size - sizeof kExif;
-    if (length < 8) return 0;
-    bool big_endian = false;
-    if (tiff[0] == 'M' && tiff[1] == 'M') {
-        big_endian = true;
-    } else if (!(tiff[0] == 'I' && tiff[1] == 'I')) {
-        return 0;
-    }
-    if (field(tiff + 2, 2, big_endian) != 42) return 0;
-    const std::uint64_t ifd = field(tiff + 4, 4, big_endian);
-    if (ifd + 2 > length) return 0;
-    const std::uint64_t entries = field(tiff + ifd, 2, big_endian);
-    for (std::uint64_t i = 0; i < entries; ++i) {
-        const std::uint64_t at = ifd + 2 + 12 * i;
-        if (at + 12 > length) return 0;
-        const std::uint8_t* entry = tiff + at;
-        if (field(entry, 2, big_endian) != kOrientationTag) continue;
-        if (field(entry + 2, 2, big_endian) != kTiffShort || field(entry + 4, 4, big_endian) < 1) return 0;
-        // A single short sits in the first two bytes of the value field.
-        const std::uint32_t value = field(entry + 8, 2, big_endian);
-        return value >= 1 && value <= 8 ? static_cast<int>(value) : 0;
-    }
-    return 0;
-}
-
 JpegReader::JpegReader(bool per_pixel) : per_pixel_(per_pixel) {}
 
 JpegReader::~JpegReader() { destroy(); }
@@ -292,7 +256,7 @@ void JpegReader::decode_steps() {
     c.created = true;
     // libjpeg's own buffers (the whole-picture coefficients of a progressive
     // file) are held to the same cap as the image.
-    cinfo.mem->max_memory_to_use = static_cast<long>(Image::kMaxImageBytes);
+    cinfo.mem->max_memory_to_use = static_cast<long>(reader_limits::kMaxBytes);
     c.source.init_source = init_source;
     c.source.fill_input_buffer = fill_input;
     c.source.skip_input_data = skip_input;
@@ -304,24 +268,28 @@ void JpegReader::decode_steps() {
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
 
     jpeg_read_header(&cinfo, TRUE);
+    // The first EXIF block counts, as in other viewers; XMP and other APP1
+    // blocks are passed over.
     orientation_ = 1;
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
-        if (m->marker != JPEG_APP0 + 1) continue;
-        const int found = exif_orientation(m->data, m->data_length);
-        if (found != 0) {
-            orientation_ = found;
-            break;
+        if (m->marker != JPEG_APP0 + 1 || m->data_length < sizeof kExifName ||
+            std::memcmp(m->data, kExifName, sizeof kExifName) != 0) {
+            continue;
         }
+        orientation_ = exif_orientation(m->data + sizeof kExifName, m->data_length - sizeof kExifName);
+        break;
     }
     choose_output();
     jpeg_calc_output_dimensions(&cinfo);
 
-    // The image is made, and so measured against the cap, before libjpeg
-    // sets up its own buffers for the picture.
+    // The picture is held to the limits, and its image made, before libjpeg
+    // sets up its own buffers for it.
     Image& image = *image_;
     const bool turned = orientation_ >= 5;
     const auto width = static_cast<int>(turned ? cinfo.output_height : cinfo.output_width);
     const auto height = static_cast<int>(turned ? cinfo.output_width : cinfo.output_height);
+    reader_limits::check_size(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
+                              channels_ == 1 ? 8 : 24);
     image.set_width(width);
     image.set_height(height);
     image.set_bit_count(channels_ == 1 ? 8 : 24);

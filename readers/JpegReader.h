@@ -32,10 +32,6 @@ public:
     // for hours.
     static constexpr int kMaxScans = 500;
 
-    // The EXIF orientation (1 to 8) found in an APP1 block's data (starting
-    // with "Exif\0\0"), or 0 when the block holds none that is valid.
-    static int exif_orientation(const std::uint8_t* data, std::size_t size);
-
     // Where libjpeg's callbacks find the reader: the first member of this
     // block is libjpeg's error manager, so its pointer is the block's.
     struct Context;

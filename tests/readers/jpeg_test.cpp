@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "readers/ExifOrientation.h"
 #include "readers/JpegReader.h"
 #include "tests/readers/JpegWriter.h"
 #include "tests/readers/ReaderTestUtil.h"
@@ -278,12 +279,14 @@ TEST(JpegReader, EveryOrientationTurnsPicturesOfAnySizeWhole) {
     }
 }
 
-TEST(JpegReader, ExifBlocksAreCheckedAtEveryOffset) {
-    auto bytes = [](const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); };
+TEST(ExifOrientation, IsCheckedAtEveryOffset) {
+    // The blocks are APP1 blocks; the EXIF data starts after their 6-byte name.
+    auto orientation = [](const std::string& block, std::size_t size) {
+        return exif_orientation(reinterpret_cast<const std::uint8_t*>(block.data()) + 6, size - 6);
+    };
     const std::string good = jpegtest::exif_block(6);
     // The orientation's entry ends 40 bytes in; anything shorter holds none.
-    for (std::size_t n = 0; n <= good.size(); ++n)
-        EXPECT_EQ(JpegReader::exif_orientation(bytes(good), n), n >= 40 ? 6 : 0) << n;
+    for (std::size_t n = 6; n <= good.size(); ++n) EXPECT_EQ(orientation(good, n), n >= 40 ? 6 : 1) << n;
     auto patched = [&](std::size_t at, std::initializer_list<int> values) {
         std::string s = good;
         for (int v : values) s[at++] = static_cast<char>(v);
@@ -295,35 +298,41 @@ TEST(JpegReader, ExifBlocksAreCheckedAtEveryOffset) {
         int expected;
     } cases[] = {
         {"big endian", jpegtest::exif_block(3, true), 3},
-        {"value 0", jpegtest::exif_block(0), 0},
-        {"value 9", jpegtest::exif_block(9), 0},
-        {"value 0x0106", jpegtest::exif_block(0x0106), 0},
-        {"no Exif name", patched(0, {'E', 'x', 'i', 'F'}), 0},
-        {"unknown byte order", patched(6, {'I', 'M'}), 0},
-        {"not 42", patched(8, {43}), 0},
-        {"directory past the end", patched(10, {0xF0, 0xFF, 0xFF, 0xFF}), 0},
-        {"directory at the last bytes", patched(10, {46, 0, 0, 0}), 0},
+        {"value 0", jpegtest::exif_block(0), 1},
+        {"value 9", jpegtest::exif_block(9), 1},
+        {"value 0x0106", jpegtest::exif_block(0x0106), 1},
+        {"unknown byte order", patched(6, {'I', 'M'}), 1},
+        {"not 42", patched(8, {43}), 1},
+        {"directory past the end", patched(10, {0xF0, 0xFF, 0xFF, 0xFF}), 1},
+        {"directory at the last bytes", patched(10, {46, 0, 0, 0}), 1},
         {"more entries than bytes, none the tag",
          [&] {
              std::string s = patched(28, {0x13, 0x01});
              s[14] = s[15] = '\xFF';
              return s;
          }(),
-         0},
+         1},
         {"entries counted past the end", patched(14, {0xFF, 0xFF}), 6},
-        {"orientation as a long", patched(30, {4}), 0},
-        {"orientation with no value", patched(32, {0, 0, 0, 0}), 0},
+        {"orientation as a long", patched(30, {4}), 1},
+        {"orientation with no value", patched(32, {0, 0, 0, 0}), 1},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(JpegReader::exif_orientation(bytes(c.block), c.block.size()), c.expected) << c.name;
+        EXPECT_EQ(orientation(c.block, c.block.size()), c.expected) << c.name;
     }
+}
+
+TEST(JpegReader, OnlyABlockNamedExifTurnsThePicture) {
     // A block that is no Exif block leaves the picture as stored.
-    JpegParams p = corners_picture();
-    p.app1 = "http://ns.adobe.com/xap/1.0/";
-    Image image;
-    ASSERT_EQ(read(image, jpegtest::encode_jpeg(p), false), "");
-    EXPECT_EQ(image.width(), 32);
-    EXPECT_TRUE(near(shown(image, 0, 0), R));
+    std::string misnamed = jpegtest::exif_block(6);
+    misnamed[3] = 'F';
+    for (const std::string& block : {std::string("http://ns.adobe.com/xap/1.0/"), misnamed}) {
+        JpegParams p = corners_picture();
+        p.app1 = block;
+        Image image;
+        ASSERT_EQ(read(image, jpegtest::encode_jpeg(p), false), "");
+        EXPECT_EQ(image.width(), 32);
+        EXPECT_TRUE(near(shown(image, 0, 0), R));
+    }
 }
 
 namespace {
