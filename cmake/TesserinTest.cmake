@@ -2,6 +2,8 @@
 # One GoogleTest executable; its cases are registered with ctest one by one.
 # Every test runs headless and finds the shared test corpora through TESSERIN_TESTDATA.
 set(TESSERIN_TESTDATA "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Public image test corpora")
+# HEIF and AVIF files written at build time (tests/readers), for the tests anywhere.
+set(TESSERIN_HEIF_FILES "${CMAKE_BINARY_DIR}/heif-files")
 
 function(tesserin_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
