@@ -23,9 +23,6 @@ struct ReleaseHandle {
 struct ReleaseImage {
     void operator()(heif_image* i) const { heif_image_release(i); }
 };
-struct FreeOptions {
-    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
-};
 struct FreeNclx {
     void operator()(heif_color_profile_nclx* n) const { heif_nclx_color_profile_free(n); }
 };
@@ -86,8 +83,10 @@ ColourProfile colour_profile(const heif_image_handle* handle) {
         }
     }
     heif_color_profile_nclx* raw = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok) return {};
+    const heif_error got = heif_image_handle_get_nclx_color_profile(handle, &raw);
+    // libheif may hand a description over with an error.
     const std::unique_ptr<heif_color_profile_nclx, FreeNclx> nclx(raw);
+    if (got.code != heif_error_Ok || !nclx) return {};
     ColourProfile::Primaries p = ColourProfile::kSrgbPrimaries;
     if (nclx->color_primaries != heif_color_primaries_unspecified) {
         p = {nclx->color_primary_red_x,   nclx->color_primary_red_y,  nclx->color_primary_green_x,
@@ -196,13 +195,15 @@ void HeifReader::decode(Image& image, std::istream& in) {
                                     : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     const ColourProfile profile = colour_profile(handle.get());
 
-    const std::unique_ptr<heif_decoding_options, FreeOptions> options(heif_decoding_options_alloc());
-    if (!options) throw exec_error(messages::kNoImageMemory);
-    // Data the decoder had to guess at is damaged data, not a picture.
-    options->strict_decoding = 1;
     heif_image* raw_decoded = nullptr;
-    check(heif_decode_image(handle.get(), &raw_decoded, heif_colorspace_RGB, chroma, options.get()));
+    const heif_error decode_error = heif_decode_image(handle.get(), &raw_decoded, heif_colorspace_RGB, chroma, nullptr);
     const std::unique_ptr<heif_image, ReleaseImage> decoded(raw_decoded);
+    check(decode_error);
+    if (!decoded) throw Image::format_error();
+    // Data the decoder had to guess at is damaged data, not a picture.
+    // (libheif's strict decoding says the same but loses the image it made.)
+    heif_error warning;
+    if (heif_image_get_decoding_warnings(decoded.get(), 0, &warning, 1) > 0) throw Image::format_error();
     const int w = heif_image_get_width(decoded.get(), heif_channel_interleaved);
     const int h = heif_image_get_height(decoded.get(), heif_channel_interleaved);
     const int decoded_bits = heif_image_get_bits_per_pixel_range(decoded.get(), heif_channel_interleaved);

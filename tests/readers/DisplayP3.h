@@ -35,15 +35,18 @@ inline std::string display_p3_icc() {
 
 // The sRGB colour of a P3 colour, converted in double precision and rounded.
 inline Color p3_in_srgb(Color p3) {
-    cmsHPROFILE from = open_display_p3();
-    cmsHPROFILE to = cmsCreate_sRGBProfile();
-    cmsHTRANSFORM t = cmsCreateTransform(from, TYPE_RGB_DBL, to, TYPE_RGB_DBL, INTENT_PERCEPTUAL, 0);
+    // Made once: the tests ask for thousands of colours.
+    static const cmsHTRANSFORM t = [] {
+        cmsHPROFILE from = open_display_p3();
+        cmsHPROFILE to = cmsCreate_sRGBProfile();
+        cmsHTRANSFORM made = cmsCreateTransform(from, TYPE_RGB_DBL, to, TYPE_RGB_DBL, INTENT_PERCEPTUAL, 0);
+        cmsCloseProfile(from);
+        cmsCloseProfile(to);
+        return made;
+    }();
     const double in[3] = {p3.red / 255.0, p3.green / 255.0, p3.blue / 255.0};
     double out[3] = {};
     cmsDoTransform(t, in, out, 1);
-    cmsDeleteTransform(t);
-    cmsCloseProfile(from);
-    cmsCloseProfile(to);
     auto byte = [](double v) { return static_cast<int>(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255)); };
     return Color(byte(out[0]), byte(out[1]), byte(out[2]));
 }
