@@ -14,6 +14,18 @@
 
 namespace {
 
+// libheif holds each side of every image it makes (a picture, a grid's or an
+// overlay's canvas) to one limit, never their product: the side of the
+// largest square 24-bit picture the image memory cap takes. An overlay that
+// claims a canvas of 17807 x 46019 behind a 24 x 16 picture is so refused
+// before libheif allocates it.
+constexpr int largest_side() {
+    std::uint64_t side = 1;
+    while ((side + 1) * (side + 1) * 3 <= reader_limits::kMaxBytes) ++side;
+    return static_cast<int>(side);
+}
+constexpr int kLargestSide = largest_side();
+
 struct FreeContext {
     void operator()(heif_context* c) const { heif_context_free(c); }
 };
@@ -174,8 +186,7 @@ void HeifReader::decode(Image& image, std::istream& in) {
     const Checker check(file);
     const std::unique_ptr<heif_context, FreeContext> context(heif_context_alloc());
     if (!context) throw exec_error(messages::kNoImageMemory);
-    // libheif takes one limit for both sides.
-    heif_context_set_maximum_image_size_limit(context.get(), static_cast<int>(reader_limits::kMaxWidth));
+    heif_context_set_maximum_image_size_limit(context.get(), kLargestSide);
     check(heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr));
 
     heif_image_handle* raw_handle = nullptr;

@@ -22,4 +22,8 @@ inline Sample test_sample(int x, int y, int width, int height, int max) {
 // Pure P3 red and green, and two colours inside sRGB, 8 bits.
 inline constexpr Sample kP3Bands[4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {128, 0, 0, 255}, {200, 100, 50, 255}};
 
+// A photo's four flat quadrants, 8 bits: top left, top right, bottom left,
+// bottom right as stored.
+inline constexpr Sample kQuadrants[4] = {{220, 40, 40, 255}, {40, 180, 60, 255}, {240, 200, 40, 255}, {150, 60, 200, 255}};
+
 }  // namespace heiftest

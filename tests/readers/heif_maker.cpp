@@ -1,9 +1,11 @@
 // Writes HEIF and AVIF test files with libheif's encoders (x265, aom):
 //   heif_maker OUT.heic|OUT.avif [WIDTHxHEIGHT] [depth=8|10|12] [alpha]
 //              [lossless] [orientation=1..8] [p3-icc] [p3-nclx] [photo] [p3-colours]
+//              [quadrants]
 // The picture is heiftest::test_sample; with "photo" a smooth picture of the
 // kind a camera takes, encoded as a phone would (lossy, 4:2:0); with
-// "p3-colours" four bands of heiftest::kP3Bands.
+// "p3-colours" four bands of heiftest::kP3Bands; with "quadrants" the four
+// flat quadrants heiftest::kQuadrants.
 #include <libheif/heif.h>
 
 #include <cmath>
@@ -52,7 +54,7 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     int width = 24, height = 16, depth = 8, orientation = 1;
-    bool alpha = false, lossless = false, p3_icc = false, p3_nclx = false, photo = false, bands = false;
+    bool alpha = false, lossless = false, p3_icc = false, p3_nclx = false, photo = false, bands = false, quadrants = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (std::sscanf(a.c_str(), "%dx%d", &width, &height) == 2) continue;
@@ -64,6 +66,7 @@ int main(int argc, char** argv) {
         p3_nclx |= a == "p3-nclx";
         photo |= a == "photo";
         bands |= a == "p3-colours";
+        quadrants |= a == "quadrants";
     }
     const bool avif = out.size() > 5 && out.compare(out.size() - 5, 5, ".avif") == 0;
     const int max = (1 << depth) - 1;
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
             heiftest::Sample s = photo ? photo_sample(x, y, width, height, max)
                                        : heiftest::test_sample(x, y, width, height, max);
             if (bands) s = heiftest::kP3Bands[x * 4 / width];
+            if (quadrants) s = heiftest::kQuadrants[(y * 2 / height) * 2 + x * 2 / width];
             std::uint8_t* p = plane + static_cast<std::size_t>(y) * stride + x * channels * bytes;
             const int values[4] = {s.red, s.green, s.blue, s.alpha};
             for (int c = 0; c < channels; ++c) put(p + c * bytes, depth, values[c]);

@@ -199,11 +199,22 @@ TEST(HeifReader, BrokenFilesEndInTheirMessageAndPrintNothing) {
     }
 }
 
-TEST(HeifReader, OversizedHeaderIsRefusedBeforeAnyLargeAllocation) {
+TEST(HeifReader, OversizedPicturesAreRefusedBeforeAnyLargeAllocation) {
     if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory hides the peak";
-    const std::string bytes = claiming(file("plain.heic"), 100000, 100000);
-    const ChildRead result = read_in_child([&](Image& image) { return read(image, bytes); });
-    EXPECT_EQ(result.message, messages::kNoImageMemory);
-    EXPECT_GE(result.grown_kib, 0);
-    EXPECT_LT(result.grown_kib, 16 * 1024);
+    std::ifstream in(std::string(TESSERIN_FUZZ_CRASHES) + "/heif-overlay-canvas-oom.heic", std::ios::binary);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"100000 x 100000", claiming(file("plain.heic"), 100000, 100000)},
+        // Found by fuzzing: a 24 x 16 picture over an overlay's canvas of 17807 x 46019.
+        {"overlay canvas", {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_GT(c.bytes.size(), 100u) << c.name;
+        const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes); });
+        EXPECT_EQ(result.message, messages::kNoImageMemory) << c.name;
+        EXPECT_GE(result.grown_kib, 0) << c.name;
+        EXPECT_LT(result.grown_kib, 16 * 1024) << c.name;
+    }
 }
