@@ -46,7 +46,9 @@ TEST(ColourProfile, P3FromIccAndFromDescriptionGiveLittleCmsColours) {
 
 TEST(ColourProfile, UnusableProfilesConvertNothing) {
     const std::string icc = p3test::display_p3_icc();
-    cmsHPROFILE grey_profile = cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2));
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE grey_profile = cmsCreateGrayProfile(cmsD50_xyY(), gamma);
+    cmsFreeToneCurve(gamma);
     cmsUInt32Number size = 0;
     cmsSaveProfileToMem(grey_profile, nullptr, &size);
     std::string grey(size, '\0');
