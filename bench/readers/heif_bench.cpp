@@ -30,17 +30,21 @@ void HeifReaderIntoImage(benchmark::State& state, const char* name) {
     }
 }
 
-BENCHMARK_CAPTURE(LibheifAlone, heic, "photo.heic")->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK_CAPTURE(HeifReaderIntoImage, heic, "photo.heic")->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK_CAPTURE(LibheifAlone, avif, "photo.avif")->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK_CAPTURE(HeifReaderIntoImage, avif, "photo.avif")->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK_CAPTURE(LibheifAlone, p3, "photo-p3.heic")->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK_CAPTURE(HeifReaderIntoImage, p3, "photo-p3.heic")->Unit(benchmark::kMillisecond)->MinTime(3.0);
+// The ratio reporter knows a benchmark by its function's name: one per file.
+#define HEIF_BENCH(suffix, file)                                                        \
+    void LibheifAlone##suffix(benchmark::State& state) { LibheifAlone(state, file); }  \
+    void HeifReader##suffix(benchmark::State& state) { HeifReaderIntoImage(state, file); } \
+    BENCHMARK(LibheifAlone##suffix)->Unit(benchmark::kMillisecond)->MinTime(3.0);       \
+    BENCHMARK(HeifReader##suffix)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+HEIF_BENCH(Heic, "photo.heic")
+HEIF_BENCH(Avif, "photo.avif")
+HEIF_BENCH(P3Heic, "photo-p3.heic")
 
 }  // namespace
 
 void bench::PrintHeifRatios(const RatioReporter& reporter) {
-    reporter.PrintRatio("HEIC reader / libheif alone", "HeifReaderIntoImage/heic", "LibheifAlone/heic", 1.15);
-    reporter.PrintRatio("AVIF reader / libheif alone", "HeifReaderIntoImage/avif", "LibheifAlone/avif", 1.15);
-    reporter.PrintRatio("P3 HEIC reader, converted / libheif alone", "HeifReaderIntoImage/p3", "LibheifAlone/p3", 1.35);
+    reporter.PrintRatio("HEIC reader / libheif alone", "HeifReaderHeic", "LibheifAloneHeic", 1.15);
+    reporter.PrintRatio("AVIF reader / libheif alone", "HeifReaderAvif", "LibheifAloneAvif", 1.15);
+    reporter.PrintRatio("P3 HEIC reader, converted / libheif alone", "HeifReaderP3Heic", "LibheifAloneP3Heic", 1.35);
 }
