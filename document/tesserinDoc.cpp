@@ -28,6 +28,8 @@ CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
     formats.add(std::make_unique<BmpFormat>());
     formats.add(std::make_unique<PngFormat>());
     formats.add(std::make_unique<JpegFormat>());
+    formats.add(std::make_unique<HeifFormat>());
+    formats.add(std::make_unique<AvifFormat>());
     MapCommand(framework::kIdFileOpen, [this] { OnFileOpen(); });
 }
 

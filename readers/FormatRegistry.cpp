@@ -2,6 +2,7 @@
 
 #include "image/Image.h"
 #include "readers/BmpReader.h"
+#include "readers/HeifReader.h"
 #include "readers/JpegReader.h"
 #include "readers/PngReader.h"
 #include "readers/Texts.h"
@@ -14,6 +15,12 @@ std::unique_ptr<ImageReader> PngFormat::create_reader() const { return std::make
 
 JpegFormat::JpegFormat() : ImageFormat({"jpg", "jpeg", "jpe"}, texts::kJpegDescription) {}
 std::unique_ptr<ImageReader> JpegFormat::create_reader() const { return std::make_unique<JpegReader>(); }
+
+HeifFormat::HeifFormat() : ImageFormat({"heic", "heif"}, texts::kHeifDescription) {}
+std::unique_ptr<ImageReader> HeifFormat::create_reader() const { return std::make_unique<HeifReader>(); }
+
+AvifFormat::AvifFormat() : ImageFormat({"avif"}, texts::kAvifDescription) {}
+std::unique_ptr<ImageReader> AvifFormat::create_reader() const { return std::make_unique<HeifReader>(); }
 
 void FormatRegistry::add(std::unique_ptr<ImageFormat> format) {
     if (format) formats_.push_back(std::move(format));

@@ -44,3 +44,16 @@ public:
     JpegFormat();
     std::unique_ptr<ImageReader> create_reader() const override;
 };
+
+// HEIF and AVIF are one container read by one reader; the dialog lists them apart.
+class HeifFormat : public ImageFormat {
+public:
+    HeifFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};
+
+class AvifFormat : public ImageFormat {
+public:
+    AvifFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};

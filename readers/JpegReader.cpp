@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
@@ -217,6 +218,7 @@ void JpegReader::destroy() {
     context_.reset();
     input_.reset();
     strip_.reset();
+    profile_ = ColourProfile();
 }
 
 void JpegReader::decode(Image& image, std::istream& in) {
@@ -266,6 +268,7 @@ void JpegReader::decode_steps() {
     c.progress.progress_monitor = watch_scans;
     cinfo.progress = &c.progress;
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
 
     jpeg_read_header(&cinfo, TRUE);
     // The first EXIF block counts, as in other viewers; XMP and other APP1
@@ -280,6 +283,7 @@ void JpegReader::decode_steps() {
         break;
     }
     choose_output();
+    read_colour_profile();
     jpeg_calc_output_dimensions(&cinfo);
 
     // The picture is held to the limits, and its image made, before libjpeg
@@ -333,9 +337,21 @@ void JpegReader::choose_output() {
     }
 }
 
+void JpegReader::read_colour_profile() {
+    // Grey and ink pictures are not converted: their profiles are not RGB.
+    if (channels_ != 3) return;
+    JOCTET* raw = nullptr;
+    unsigned int size = 0;
+    if (!jpeg_read_icc_profile(&context_->cinfo, &raw, &size)) return;
+    const std::unique_ptr<JOCTET, decltype(&std::free)> icc(raw, &std::free);
+    if (size <= reader_limits::kMaxChunkBytes) profile_ = ColourProfile::from_icc(icc.get(), size);
+}
+
 void JpegReader::read_rows() {
     if (orientation_ >= 5) {
         read_turned();
+        // Turned rows are whole only at the end.
+        profile_.convert(*image_);
     } else {
         read_along();
     }
@@ -381,15 +397,18 @@ void JpegReader::read_along() {
         const int count = std::min(strip_rows, h - first);
         for (int i = 0; i < count; ++i) rows[i] = direct ? image_row(first + i) : strip[i];
         const int got = read_strip(rows, count);
-        if (direct) continue;
         for (int i = 0; i < got; ++i) {
-            if (cmyk_) inks_to_colours(rows[i], w, rows[i]);
             std::uint8_t* to = image_row(first + i);
-            if (mirrored) {
-                mirror(rows[i], w, channels_ == 1 ? 1 : 3, to);
-            } else {
-                std::memcpy(to, rows[i], static_cast<std::size_t>(w) * 3);
+            if (!direct) {
+                if (cmyk_) inks_to_colours(rows[i], w, rows[i]);
+                if (mirrored) {
+                    mirror(rows[i], w, channels_ == 1 ? 1 : 3, to);
+                } else {
+                    std::memcpy(to, rows[i], static_cast<std::size_t>(w) * 3);
+                }
             }
+            // Converted while the row is still in cache.
+            profile_.convert(to, w);
         }
     }
     strip_.reset();

@@ -3,7 +3,8 @@
 // coded, any sampling, grey (an 8-bit grey-ramp image), YCbCr and RGB (24-bit
 // images), CMYK and YCCK (turned into 24-bit colour, the inks inverted when
 // the file carries Adobe's marker). The EXIF orientation is applied, so the image
-// holds the picture as it is meant to be seen.
+// holds the picture as it is meant to be seen. A colour picture's ICC profile
+// (APP2 markers, however many) is converted to sRGB; a broken one is ignored.
 //
 // Anything libjpeg finds wrong with the data, its warnings included, ends the
 // read: a cut file gives the file error, a damaged one the format error, and
@@ -16,6 +17,7 @@
 #include <memory>
 
 #include "image/Image.h"
+#include "readers/ColourProfile.h"
 #include "readers/ImageReader.h"
 
 class JpegReader final : public ImageReader {
@@ -52,6 +54,7 @@ private:
     // them; gives how many.
     int make_strip(int rows, std::uint8_t** pointers);
     void inks_to_colours(const std::uint8_t* inks, int width, std::uint8_t* bgr) const;
+    void read_colour_profile();
     void destroy();
 
     Image* image_ = nullptr;
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<std::uint8_t[]> input_;
     std::unique_ptr<std::uint8_t[]> strip_;
     std::size_t strip_row_bytes_ = 0;
+    ColourProfile profile_;
     int orientation_ = 1;
     int channels_ = 3;  // per decoded pixel: 1 grey, 3 blue-green-red, 4 CMYK
     bool cmyk_ = false;

@@ -7,4 +7,6 @@ inline constexpr const char* kFileSuffix = " ファイル(";
 inline constexpr const char* kBmpDescription = "DIB";
 inline constexpr const char* kPngDescription = "PNG";
 inline constexpr const char* kJpegDescription = "JPEG";
+inline constexpr const char* kHeifDescription = "HEIF";
+inline constexpr const char* kAvifDescription = "AVIF";
 }  // namespace texts

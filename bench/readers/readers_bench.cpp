@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/readers/HeifBench.h"
 #include "bench/readers/JpegBench.h"
 #include "bench/support/BenchSupport.h"
 #include "image/Image.h"
@@ -132,5 +133,6 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("PNG reader / libpng alone", "PngReaderIntoImage", "LibpngAlone", 1.25);
     reporter.PrintRatio("BMP reader / plain file read", "BmpReaderIntoImage", "PlainFileRead", 2.0);
     bench::PrintJpegRatios(reporter);
+    bench::PrintHeifRatios(reporter);
     return 0;
 }

@@ -4,7 +4,8 @@
 # until the view has drawn its first board, and the peak memory (VmHWM) at
 # that moment. Prints the median of several runs, first for a start with no
 # picture, then for a start that reopens a remembered 6000 x 4000 PNG photo,
-# beside libpng's bare decode of that file.
+# beside libpng's bare decode of that file, and one that reopens a remembered
+# 12 MP HEIC photo, beside libheif's bare decode of it.
 #
 # How it is measured: the script notes the wall clock (CLOCK_REALTIME, ns)
 # just before it starts the program, and the program, asked by the variable
@@ -14,9 +15,11 @@
 # the script's own and the developer's is never touched.
 #
 #   bench/shell/startup.sh [path/to/tesserin] [runs] [path/to/bench_photo]
+#                          [path/to/photo.heic path/to/bench_heif_decode]
 # Without bench_photo (built beside the program in bench/support/) only the
-# start without a picture is measured. Without a display it re-runs itself
-# under xvfb-run.
+# start without a picture is measured; without the HEIC and its decode tool
+# (bench/readers/) the HEIC start is left out. Without a display it re-runs
+# itself under xvfb-run.
 set -euo pipefail
 
 exe=${1:-$(dirname "$0")/../../build/shell/tesserin}
@@ -25,9 +28,12 @@ runs=${2:-9}
 exe=$(readlink -f "$exe")
 photo_tool=${3:-$(dirname "$exe")/../bench/support/bench_photo}
 [ -x "$photo_tool" ] && photo_tool=$(readlink -f "$photo_tool") || photo_tool=
+heic=${4:-}
+heif_tool=${5:-}
+[ -f "$heic" ] && [ -x "$heif_tool" ] && heic=$(readlink -f "$heic") heif_tool=$(readlink -f "$heif_tool") || heic=
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$exe" "$runs" "$photo_tool"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$exe" "$runs" "$photo_tool" "$heic" "$heif_tool"
 fi
 
 work=$(mktemp -d)
@@ -93,3 +99,9 @@ echo "remembered 6000 x 4000 PNG: drawn $drawn_median ms; libpng alone decodes i
      "(goal: drawn within $decode_ms + 60 ms)"
 awk -v e="$empty_peak" -v p="$peak_median" 'BEGIN {
   printf "peak memory with the photo: %d MB over the empty game (goal: at most %.1f MB, 1.3 x the 72 MB picture)\n", p - e, 1.3 * 72 }'
+
+[ -n "$heic" ] || exit 0
+heif_ms=$("$heif_tool" "$heic" "$runs")
+measure heic "$(printf '[Settings]\nImage=%s' "$heic")"
+echo "remembered 12 MP HEIC: drawn $drawn_median ms; libheif alone decodes it in $heif_ms ms" \
+     "(goal: drawn within $heif_ms + 60 ms)"

@@ -1,9 +1,12 @@
 // A phone's photo, stored sideways with an EXIF orientation, opened in the
 // real program from the command line, the open dialog and a file manager's
 // drop: each time the board shows it upright, and the program remembers it.
+// A HEIF photo turned by its own rotation and in Display P3 shows upright in
+// sRGB; a broken AVIF ends in its message and the numbers.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,6 +15,8 @@
 #include "tests/e2e/ScreenCheck.h"
 #include "tests/e2e/XSession.h"
 #include "tests/e2e/XdndSource.h"
+#include "tests/readers/DisplayP3.h"
+#include "tests/readers/HeifTestPicture.h"
 #include "tests/readers/JpegWriter.h"
 
 using namespace std::chrono_literals;
@@ -65,7 +70,8 @@ class Photos : public ProgramTest {
 protected:
     // Slides the piece left of the empty cell there and back: every piece
     // home, so the board shows the whole photo without frames.
-    void ExpectUprightWhenSolved(const Program& program, unsigned long window, const std::string& what) {
+    void ExpectUprightWhenSolved(const Program& program, unsigned long window, const std::string& what,
+                                 const Cells& upright = kUpright) {
         // The picture is in once the piece left of the empty cell is no
         // longer a numbered tile's blue.
         ASSERT_EQ(WaitForBoard(window, [](const WindowImage& image, const BoardOnScreen& b) {
@@ -77,10 +83,10 @@ protected:
             return Near(image.At(b.X(2, 3), b.Y(3, 3)), kBackground, kSlack) ? "" : "the piece did not slide";
         }), "") << what;
         ASSERT_TRUE(ClickCell(window, 3, 3));
-        ExpectBoard(program, window, [](const WindowImage& image, const BoardOnScreen& board) {
+        ExpectBoard(program, window, [&upright](const WindowImage& image, const BoardOnScreen& board) {
             std::string difference;
             for (int k = 0; k < 16 && difference.empty(); ++k)
-                difference = InsideDifference(image, board, k, kUpright[k], kSlack);
+                difference = InsideDifference(image, board, k, upright[k], kSlack);
             return difference;
         }, "photo-" + what);
     }
@@ -142,6 +148,47 @@ TEST_F(Photos, ASidewaysPhotoOpensUprightByEveryRoute) {
         ExpectUprightWhenSolved(program, window, std::string(route.name) + "-reopened");
         ExitAndExpectRemembered(program, window, photo);
     }
+}
+
+// The HEIF photo's quadrants in sRGB, placed as kUpright places the JPEG's.
+Cells UprightInSrgb() {
+    Pixel q[4];
+    for (int i = 0; i < 4; ++i) {
+        const heiftest::Sample s = heiftest::kQuadrants[i];
+        const Color c = p3test::p3_in_srgb(Color(s.red, s.green, s.blue));
+        q[i] = Pixel{c.red, c.green, c.blue};
+    }
+    return {kWhite, q[2], q[0], kWhite, kWhite, q[2], q[0], kWhite,
+            kWhite, q[3], q[1], kWhite, kWhite, q[3], q[1], kWhite};
+}
+
+TEST_F(Photos, AHeifPhotoShowsUprightInSrgbAndABrokenAvifShowsNumbers) {
+    Program program(Executable());
+    program.WriteSettings("[Settings]\n");
+    const std::string photo = program.Folder() + "/IMG_0001.HEIC";
+    std::filesystem::copy_file(std::string(TESSERIN_HEIF_FILES) + "/e2e-photo.heic", photo);
+    unsigned long window = StartProgram(program, {photo});
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle(window) == Title(photo); }, 20s)) << WindowTitle(window);
+    ExpectUprightWhenSolved(program, window, "heif", UprightInSrgb());
+    ASSERT_NO_FATAL_FAILURE(ExitThroughFileMenu(program, window));
+
+    // Cut in the middle of its coded picture.
+    const std::string broken = program.Folder() + "/broken.avif";
+    std::filesystem::copy_file(std::string(TESSERIN_HEIF_FILES) + "/plain.avif", broken);
+    std::filesystem::resize_file(broken, std::filesystem::file_size(broken) - 100);
+    program.Start({broken});
+    auto box = program.FindWindowTitled("tesserin", kWindowTimeout);
+    ASSERT_TRUE(box) << "no message box appeared";
+    ASSERT_TRUE(FocusWindow(*box));
+    ASSERT_TRUE(PressKeys("Return"));
+    EXPECT_TRUE(WaitFor([&] { return program.WindowsTitled("tesserin").empty(); }, 20s)) << "the message box stayed";
+    auto main_window = program.FindMainWindow(kWindowTimeout);
+    ASSERT_TRUE(main_window) << "no main window appeared";
+    ExpectBoard(program, *main_window,
+                [](const WindowImage& image, const BoardOnScreen& board) { return NumbersDifference(image, board, 15); },
+                "broken-avif");
+    ExitThroughFileMenu(program, *main_window);
 }
 
 }  // namespace

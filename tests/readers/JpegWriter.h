@@ -28,6 +28,7 @@ struct JpegParams {
     int restart_interval = 0;  // in MCUs
     int quality = 95;
     std::string app1;  // written as an APP1 block when not empty
+    std::vector<std::string> app2;  // each written as an APP2 block
     // A progressive scan script: each coefficient band of every component
     // refined bit by bit, many more scans than any writer makes.
     bool many_scans = false;
@@ -90,6 +91,10 @@ inline std::string encode_jpeg(const JpegParams& p) {
     if (!p.app1.empty()) {
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(p.app1.data()),
                           static_cast<unsigned int>(p.app1.size()));
+    }
+    for (const std::string& block : p.app2) {
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 2, reinterpret_cast<const JOCTET*>(block.data()),
+                          static_cast<unsigned int>(block.size()));
     }
     const std::size_t row_bytes = static_cast<std::size_t>(p.width) * static_cast<std::size_t>(components_of(p.input));
     while (cinfo.next_scanline < cinfo.image_height) {

@@ -10,6 +10,7 @@
 
 #include "readers/ExifOrientation.h"
 #include "readers/JpegReader.h"
+#include "tests/readers/DisplayP3.h"
 #include "tests/readers/JpegWriter.h"
 #include "tests/readers/PerPixelReference.h"
 #include "tests/readers/ReaderTestUtil.h"
@@ -427,5 +428,62 @@ TEST(JpegReader, HugeDeclaredPicturesTakeNoMemoryForWhatTheyLack) {
         EXPECT_TRUE(result.message == messages::kFileError || result.message == messages::kFormatError) << result.message;
         EXPECT_GE(result.grown_kib, 0);
         EXPECT_LT(result.grown_kib, allowed_kib);
+    }
+}
+
+namespace {
+
+// An ICC profile as APP2 blocks of `parts` pieces, numbered as the blocks say.
+std::vector<std::string> icc_blocks(const std::string& icc, int parts) {
+    std::vector<std::string> blocks;
+    const std::size_t piece = (icc.size() + parts - 1) / parts;
+    for (int i = 0; i < parts; ++i) {
+        blocks.push_back(std::string("ICC_PROFILE\0", 12) + static_cast<char>(i + 1) + static_cast<char>(parts) +
+                         icc.substr(i * piece, piece));
+    }
+    return blocks;
+}
+
+}  // namespace
+
+TEST(JpegReader, AnIccProfileIsConvertedToSrgbOthersLeaveThePixels) {
+    const std::string p3 = p3test::display_p3_icc();
+    std::string garbled = p3;
+    for (std::size_t i = 100; i < garbled.size(); ++i) garbled[i] = static_cast<char>(i * 37);
+    const struct {
+        const char* name;
+        std::vector<std::string> app2;
+        int orientation;
+        bool converted;
+    } cases[] = {
+        {"P3 in one block", icc_blocks(p3, 1), 1, true},
+        {"P3 in three blocks", icc_blocks(p3, 3), 3, true},
+        {"P3, turned", icc_blocks(p3, 2), 6, true},
+        {"no profile", {}, 1, false},
+        {"garbled profile", icc_blocks(garbled, 1), 1, false},
+        {"a block missing", {icc_blocks(p3, 3)[0], icc_blocks(p3, 3)[2]}, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        JpegParams p = colour(20, 12);
+        p.app2 = c.app2;
+        if (c.orientation != 1) p.app1 = jpegtest::exif_block(c.orientation);
+        const std::string bytes = jpegtest::encode_jpeg(p);
+        Image image;
+        ASSERT_EQ(read(image, bytes), "");
+        const Decoded stored = jpegtest::reference_decode(bytes, JCS_RGB);
+        int worst = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const auto [sx, sy] = stored_place(c.orientation, x, y, stored.width, stored.height);
+                Color want = reference_colour(stored, sx, sy);
+                if (c.converted) want = p3test::p3_in_srgb(want);
+                const Color got = shown(image, x, y);
+                worst = std::max({worst, std::abs(got.red - want.red), std::abs(got.green - want.green),
+                                  std::abs(got.blue - want.blue)});
+            }
+        }
+        // Little CMS's 8-bit pipeline against its double-precision answer.
+        EXPECT_LE(worst, c.converted ? 1 : 0);
     }
 }

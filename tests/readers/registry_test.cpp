@@ -6,6 +6,7 @@
 #include "image/Image.h"
 #include "readers/BmpReader.h"
 #include "readers/FormatRegistry.h"
+#include "readers/HeifReader.h"
 #include "readers/JpegReader.h"
 #include "readers/PngReader.h"
 
@@ -69,4 +70,17 @@ TEST(FormatRegistry, FormatsMakeTheirOwnReaders) {
     EXPECT_NE(dynamic_cast<JpegReader*>(registry.find("jpe").create_reader().get()), nullptr);
     EXPECT_EQ(registry.find("jpeg").extensions(), (std::vector<std::string>{"jpg", "jpeg", "jpe"}));
     EXPECT_EQ(registry.find("png").extensions(), std::vector<std::string>{"png"});
+}
+
+TEST(FormatRegistry, HeifAndAvifAreListedApartAndReadByOneReader) {
+    FormatRegistry registry;
+    registry.add(std::make_unique<HeifFormat>());
+    registry.add(std::make_unique<AvifFormat>());
+    for (const char* ext : {"heic", "HEIC", "heif", "HeiF"}) EXPECT_EQ(registry.find(ext).description(), "HEIF") << ext;
+    for (const char* ext : {"avif", "AVIF"}) EXPECT_EQ(registry.find(ext).description(), "AVIF") << ext;
+    EXPECT_EQ(registry.filter(), "イメージファイル|*.heic;*.heif;*.avif|HEIF ファイル(*.heic;*.heif)|*.heic;*.heif|"
+                                 "AVIF ファイル(*.avif)|*.avif||");
+    for (const char* ext : {"heic", "avif"}) {
+        EXPECT_NE(dynamic_cast<HeifReader*>(registry.find(ext).create_reader().get()), nullptr) << ext;
+    }
 }
