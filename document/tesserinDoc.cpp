@@ -27,6 +27,9 @@ CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
     formats.add(std::make_unique<BmpFormat>());
     formats.add(std::make_unique<PngFormat>());
     formats.add(std::make_unique<JpegFormat>());
+    formats.add(std::make_unique<WebpFormat>());
+    formats.add(std::make_unique<GifFormat>());
+    formats.add(std::make_unique<TiffFormat>());
     MapCommand(res::kIdFileOpen, [this] { OnFileOpen(); });
 }
 

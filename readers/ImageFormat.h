@@ -44,3 +44,21 @@ public:
     JpegFormat();
     std::unique_ptr<ImageReader> create_reader() const override;
 };
+
+class WebpFormat : public ImageFormat {
+public:
+    WebpFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};
+
+class GifFormat : public ImageFormat {
+public:
+    GifFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};
+
+class TiffFormat : public ImageFormat {
+public:
+    TiffFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};

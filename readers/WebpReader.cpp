@@ -1,0 +1,143 @@
+#include "readers/WebpReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include "image/Image.h"
+#include "readers/ExifOrientation.h"
+#include "readers/Orientation.h"
+#include "readers/ReaderLimits.h"
+#include "readers/StreamBytes.h"
+
+namespace {
+
+constexpr std::size_t kRiffHeader = 12;
+// The RIFF header, the extended-format chunk's header, its flags and the
+// canvas size.
+constexpr std::size_t kExtendedHeader = 30;
+// Canvas rows composed at a time before they are placed in the image.
+constexpr int kStripRows = 64;
+
+std::uint32_t little_endian(const std::uint8_t* p, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
+    return value;
+}
+
+struct DemuxDelete {
+    void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
+};
+
+[[noreturn]] void fail(VP8StatusCode status) {
+    if (status == VP8_STATUS_OUT_OF_MEMORY) throw exec_error(messages::kNoImageMemory);
+    if (status == VP8_STATUS_NOT_ENOUGH_DATA) throw file_error(messages::kFileError);
+    throw Image::format_error();
+}
+
+// Value over white with 8-bit alpha, rounded to the nearest.
+inline std::uint8_t over_white(int value, int alpha) {
+    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// Decodes a frame's bitstream into blue-green-red(-alpha) pixels at `to`,
+// rows `stride` bytes apart; flipped, the first row is the bottom one.
+void decode_frame(const WebPData& frame, WEBP_CSP_MODE mode, std::uint8_t* to, int stride, std::size_t size,
+                  bool flip) {
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) throw exec_error(messages::kExecError);
+    config.options.flip = flip ? 1 : 0;
+    config.output.colorspace = mode;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = to;
+    config.output.u.RGBA.stride = stride;
+    config.output.u.RGBA.size = size;
+    const VP8StatusCode status = WebPDecode(frame.bytes, frame.size, &config);
+    WebPFreeDecBuffer(&config.output);
+    if (status != VP8_STATUS_OK) fail(status);
+}
+
+}  // namespace
+
+void WebpReader::decode(Image& image, std::istream& in) {
+    const StreamBytes file(in);
+    const std::uint8_t* bytes = file.data();
+    const std::size_t size = file.size();
+    const bool riff = size < 4 || std::memcmp(bytes, "RIFF", 4) == 0;
+    if (!riff || (size >= kRiffHeader && std::memcmp(bytes + 8, "WEBP", 4) != 0)) throw Image::format_error();
+    if (size < kRiffHeader || size - 8 < little_endian(bytes + 4, 4)) throw file_error(messages::kFileError);
+    // libwebp takes a canvas past its own area limit for damaged data; the
+    // limits here say what such a header is.
+    if (size >= kExtendedHeader && std::memcmp(bytes + 12, "VP8X", 4) == 0) {
+        reader_limits::check_size(little_endian(bytes + 24, 3) + 1, little_endian(bytes + 27, 3) + 1, 24);
+    }
+
+    const WebPData data{bytes, size};
+    const std::unique_ptr<WebPDemuxer, DemuxDelete> demux(WebPDemux(&data));
+    if (!demux) throw Image::format_error();
+    const auto width = static_cast<int>(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH));
+    const auto height = static_cast<int>(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT));
+    reader_limits::check_size(width, height, 24);
+
+    int orientation = 1;
+    WebPChunkIterator exif;
+    if (WebPDemuxGetChunk(demux.get(), "EXIF", 1, &exif)) {
+        // Some writers keep JPEG's block name in front of the TIFF header.
+        const WebPData& block = exif.chunk;
+        const bool named = block.size >= 6 && std::memcmp(block.bytes, "Exif\0\0", 6) == 0;
+        orientation = exif_orientation(block.bytes + (named ? 6 : 0), block.size - (named ? 6 : 0));
+        WebPDemuxReleaseChunkIterator(&exif);
+    }
+    WebPIterator frame;
+    if (!WebPDemuxGetFrame(demux.get(), 1, &frame)) throw Image::format_error();
+    const WebPData bitstream = frame.fragment;
+    const int frame_x = frame.x_offset, frame_y = frame.y_offset;
+    const int frame_width = frame.width, frame_height = frame.height;
+    const bool alpha = frame.has_alpha != 0;
+    WebPDemuxReleaseIterator(&frame);
+
+    const bool turned = OrientedRows::swaps_sides(orientation);
+    image.set_width(turned ? height : width);
+    image.set_height(turned ? width : height);
+    image.set_bit_count(24);
+    image.create();
+
+    const bool whole = frame_x == 0 && frame_y == 0 && frame_width == width && frame_height == height;
+    if (whole && !alpha && orientation == 1) {
+        // Straight into the pixel memory, whose rows are stored bottom-up.
+        decode_frame(bitstream, MODE_BGR, image.bitmap(), image.stride(), image.image_size(), true);
+        return;
+    }
+
+    // The frame with its alpha, then composed over white on the canvas a
+    // strip of rows at a time, each strip placed in the turned image.
+    reader_limits::check_size(frame_width, frame_height, 32);
+    const std::size_t frame_stride = 4 * static_cast<std::size_t>(frame_width);
+    const std::unique_ptr<std::uint8_t[]> pixels(new std::uint8_t[frame_stride * frame_height]);
+    decode_frame(bitstream, MODE_BGRA, pixels.get(), static_cast<int>(frame_stride), frame_stride * frame_height,
+                 false);
+    const std::size_t row_bytes = 3 * static_cast<std::size_t>(width);
+    const int strip_rows = std::min(kStripRows, height);
+    const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * strip_rows + 1]);
+    OrientedRows placer(image, orientation, width, height, 3);
+    // The frame lies inside the canvas: the demuxer checks that.
+    for (int first = 0; first < height; first += strip_rows) {
+        const int count = std::min(strip_rows, height - first);
+        std::memset(strip.get(), 255, row_bytes * count);
+        for (int i = 0; i < count; ++i) {
+            const int y = first + i - frame_y;
+            if (y < 0 || y >= frame_height) continue;
+            const std::uint8_t* from = pixels.get() + frame_stride * y;
+            std::uint8_t* to = strip.get() + row_bytes * i + 3 * static_cast<std::size_t>(frame_x);
+            for (int x = 0; x < frame_width; ++x, from += 4, to += 3) {
+                to[0] = over_white(from[0], from[3]);
+                to[1] = over_white(from[1], from[3]);
+                to[2] = over_white(from[2], from[3]);
+            }
+        }
+        placer.place(first, count, strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+    }
+}
