@@ -16,10 +16,10 @@ namespace fuzz {
 // Images up to this size are decoded a second time pixel by pixel.
 inline constexpr std::uint32_t kCompareLimit = 4u << 20;
 
-template <typename Reader>
-bool decode(Image& image, const std::string& bytes, bool per_pixel) {
+template <typename Reader, typename... Options>
+bool decode(Image& image, const std::string& bytes, Options... options) {
     std::istringstream in(bytes, std::ios::binary);
-    Reader reader(per_pixel);
+    Reader reader(options...);
     try {
         reader.read(image, in);
         return true;
@@ -29,14 +29,26 @@ bool decode(Image& image, const std::string& bytes, bool per_pixel) {
     }
 }
 
+// A successful read gives an image with all its pixel memory.
+inline void check_whole(const Image& image) {
+    if (!image.is_created() || image.image_size() != static_cast<std::uint32_t>(image.stride()) * image.height()) {
+        std::abort();
+    }
+}
+
+// For readers with one way of writing pixels.
+template <typename Reader>
+void check_once(const std::uint8_t* data, std::size_t size) {
+    Image image;
+    if (decode<Reader>(image, std::string(reinterpret_cast<const char*>(data), size))) check_whole(image);
+}
+
 template <typename Reader>
 void check(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     Image rows;
     if (!decode<Reader>(rows, bytes, false)) return;
-    if (!rows.is_created() || rows.image_size() != static_cast<std::uint32_t>(rows.stride()) * rows.height()) {
-        std::abort();
-    }
+    check_whole(rows);
     if (rows.image_size() > kCompareLimit) return;
     Image pixels;
     if (!decode<Reader>(pixels, bytes, true)) std::abort();

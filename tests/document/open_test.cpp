@@ -32,8 +32,9 @@ constexpr const char* kFormatError = "フォーマットエラー";
 constexpr const char* kFileError = "ファイルエラー。";
 constexpr const char* kOpenFailed = "ファイルを開けませんでした。";
 constexpr const char* kFilter =
-    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe|DIB ファイル(*.bmp)|*.bmp|PNG ファイル(*.png)|*.png|"
-    "JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe||";
+    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.gif;*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp|"
+    "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
+    "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff||";
 
 // A format of the test's own under extension ext; make gives its reader, or none.
 struct TestFormat : ImageFormat {
