@@ -97,6 +97,7 @@ void GifReader::decode(Image& image, std::istream& in) {
     if (transparent >= colours) transparent = -1;
 
     const int width = gif->SWidth, height = gif->SHeight;
+    image.init_header();
     image.set_width(width);
     image.set_height(height);
     image.set_bit_count(8);

@@ -108,6 +108,7 @@ void TiffReader::decode(Image& image, std::istream& in) {
     rgba.req_orientation = rgba.orientation;
 
     const bool turned = OrientedRows::swaps_sides(orientation);
+    image.init_header();
     image.set_width(static_cast<int>(turned ? height : width));
     image.set_height(static_cast<int>(turned ? width : height));
     image.set_bit_count(24);

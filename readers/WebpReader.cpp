@@ -100,6 +100,7 @@ void WebpReader::decode(Image& image, std::istream& in) {
     WebPDemuxReleaseIterator(&frame);
 
     const bool turned = OrientedRows::swaps_sides(orientation);
+    image.init_header();
     image.set_width(turned ? height : width);
     image.set_height(turned ? width : height);
     image.set_bit_count(24);
