@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "readers/ReaderLimits.h"
+
 namespace {
 
 constexpr std::uint16_t kTypeBM = 0x4D42;
@@ -39,9 +41,10 @@ bool skip(std::istream& in, std::uint64_t count) {
     return true;
 }
 
-bool supported_bits(int bits) {
-    return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
-}
+bool supported_bits(int bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 24; }
+
+// A bit count that is a bitmap's but has no pixel path here.
+constexpr int kUnsupportedBits = 32;
 
 }  // namespace
 
@@ -93,13 +96,18 @@ void BmpReader::read_headers(std::istream& in) {
     h.biClrImportant = read_field<4>(in);
 
     if (h.biClrUsed == 0 && h.biBitCount <= 8) h.biClrUsed = static_cast<std::uint32_t>(ipow(2, h.biBitCount));
-    // Compressed, top-down and empty bitmaps, and bit counts without a pixel
-    // path, are refused before anything is allocated.
+    // Every field is checked before anything is allocated or any pixel read:
+    // compressed, top-down and empty bitmaps and unknown bit counts are
+    // format errors, a 32-bit bitmap is not supported, and a picture past
+    // the reader limits is refused for its memory.
     if (h.biCompression != 0) throw Image::format_error();
     if (h.biHeight < 0) throw Image::format_error();
     if (h.biHeight == 0 || h.biWidth < 1) throw Image::format_error();
+    if (h.biBitCount == kUnsupportedBits) throw Image::not_support();
     if (!supported_bits(h.biBitCount)) throw Image::format_error();
-    if (h.biSize > kInfoHeaderSize) skip(in, h.biSize - kInfoHeaderSize);
+    reader_limits::check_size(static_cast<std::uint64_t>(h.biWidth), static_cast<std::uint64_t>(h.biHeight),
+                              h.biBitCount);
+    if (h.biSize > kInfoHeaderSize && !skip(in, h.biSize - kInfoHeaderSize)) throw file_error(messages::kFileError);
 }
 
 void BmpReader::read_palette(std::istream& in) {
@@ -126,7 +134,9 @@ void BmpReader::read_palette(std::istream& in) {
     }
     const std::uint64_t consumed = std::uint64_t{kFileHeaderSize} + std::max(h.biSize, kInfoHeaderSize) +
                                    4 * std::uint64_t{h.biClrUsed};
-    if (file_header_->bfOffBits > consumed) skip(in, file_header_->bfOffBits - consumed);
+    if (file_header_->bfOffBits > consumed && !skip(in, file_header_->bfOffBits - consumed)) {
+        throw file_error(messages::kFileError);
+    }
 }
 
 Color BmpReader::pixel_color(Point p) const {
@@ -152,8 +162,6 @@ void BmpReader::read_pixels(std::istream& in) {
         // into the pixel memory, then drop what lies beyond the last pixel.
         in.read(reinterpret_cast<char*>(image.bitmap()), static_cast<std::streamsize>(size));
         if (static_cast<std::size_t>(in.gcount()) != size) throw file_error(messages::kFileError);
-        // The first strict colour write would refuse a 32-bit image.
-        if (bits != 24 && bits > 8) throw Image::not_support();
         image.clear_row_padding();
         return;
     }

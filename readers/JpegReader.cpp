@@ -10,6 +10,7 @@
 
 #include "platform/LargePages.h"
 #include "readers/ExifOrientation.h"
+#include "readers/ReaderLimits.h"
 
 namespace {
 
@@ -255,7 +256,7 @@ void JpegReader::decode_steps() {
     c.created = true;
     // libjpeg's own buffers (the whole-picture coefficients of a progressive
     // file) are held to the same cap as the image.
-    cinfo.mem->max_memory_to_use = static_cast<long>(Image::kMaxImageBytes);
+    cinfo.mem->max_memory_to_use = static_cast<long>(reader_limits::kMaxBytes);
     c.source.init_source = init_source;
     c.source.fill_input_buffer = fill_input;
     c.source.skip_input_data = skip_input;
@@ -281,12 +282,14 @@ void JpegReader::decode_steps() {
     choose_output();
     jpeg_calc_output_dimensions(&cinfo);
 
-    // The image is made, and so measured against the cap, before libjpeg
-    // sets up its own buffers for the picture.
+    // The picture is held to the limits, and its image made, before libjpeg
+    // sets up its own buffers for it.
     Image& image = *image_;
     const bool turned = orientation_ >= 5;
     const auto width = static_cast<int>(turned ? cinfo.output_height : cinfo.output_width);
     const auto height = static_cast<int>(turned ? cinfo.output_width : cinfo.output_height);
+    reader_limits::check_size(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
+                              channels_ == 1 ? 8 : 24);
     image.set_width(width);
     image.set_height(height);
     image.set_bit_count(channels_ == 1 ? 8 : 24);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <csetjmp>
 
+#include "readers/ReaderLimits.h"
+
 namespace {
 
 // libpng's errors come back to the error return; its messages are never shown.
@@ -66,6 +68,11 @@ bool PngReader::run_library(std::istream& in) {
 void PngReader::decode_steps(std::istream& in) {
     Image& image = *image_;
     png_set_read_fn(png_, &in, read_callback);
+    // libpng refuses a header past the width and height limits itself, and
+    // holds every chunk it keeps in memory to the chunk limit.
+    png_set_user_limits(png_, static_cast<png_uint_32>(reader_limits::kMaxWidth),
+                        static_cast<png_uint_32>(reader_limits::kMaxHeight));
+    png_set_chunk_malloc_max(png_, static_cast<png_alloc_size_t>(reader_limits::kMaxChunkBytes));
     // Every image data chunk's CRC already covers the compressed bytes; the
     // zlib stream's own Adler-32 over the inflated rows would be a second
     // pass over a photo's whole pixels that catches nothing more.
@@ -78,11 +85,13 @@ void PngReader::decode_steps(std::istream& in) {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     png_get_IHDR(png_, info_, &width, &height, &bit_depth_, &color_type_, &interlace_type_, nullptr, nullptr);
+    // Checked before libpng sets up its row buffers for the transforms.
+    const int bits = image_bit_count();
+    if (bits == 0) throw Image::format_error();
+    reader_limits::check_size(width, height, static_cast<unsigned>(bits));
     image.set_width(static_cast<int>(width));
     image.set_height(static_cast<int>(height));
     setup_transforms();
-    const int bits = image_bit_count();
-    if (bits == 0) throw Image::format_error();
     image.set_bit_count(bits);
     read_palette();
     image.create();

@@ -190,6 +190,7 @@ TEST(BmpReader, RefusesWhatItCannotDecode) {
         {"64 bits", [](Bmp& b) { b.bits = 64; }, messages::kFormatError},
         {"core header", [](Bmp& b) { b.header_size = 12; }, messages::kFormatError},
         {"32 bits", [](Bmp& b) { b.bits = 32; }, messages::kNotSupported},
+        {"32 bits, refused before its pixels", [](Bmp& b) { b.bits = 32; b.pixels.clear(); }, messages::kNotSupported},
         {"too big", [](Bmp& b) { b.width = 1 << 20; b.height = 1 << 20; }, messages::kNoImageMemory},
         {"short pixels", [](Bmp& b) { b.pixels.pop_back(); }, messages::kFileError},
         {"no pixels", [](Bmp& b) { b.pixels.clear(); }, messages::kFileError},
@@ -213,9 +214,17 @@ TEST(BmpReader, FilesEndingInsideTheHeadersAreFileErrors) {
     Bmp bmp;
     bmp.pixels = bytes({1, 2, 3, 0});
     const std::string whole = bmp.bytes();
-    for (std::size_t length : {0u, 1u, 5u, 13u, 14u, 30u, 53u}) {
+    // A longer information header and a gap before the pixels, both skipped.
+    bmp.header_size = 124;
+    bmp.gap = "gap!";
+    const std::string skipped = bmp.bytes();
+    const std::pair<const std::string&, std::size_t> cuts[] = {
+        {whole, 0}, {whole, 1}, {whole, 5}, {whole, 13}, {whole, 14}, {whole, 30}, {whole, 53},
+        {skipped, 54}, {skipped, 100}, {skipped, 138}, {skipped, 140},
+    };
+    for (const auto& [file, length] : cuts) {
         Image image = filled_image();
-        EXPECT_EQ(decode_with<BmpReader>(image, whole.substr(0, length)), messages::kFileError) << length;
+        EXPECT_EQ(decode_with<BmpReader>(image, file.substr(0, length)), messages::kFileError) << length;
         EXPECT_TRUE(is_empty(image));
     }
 }

@@ -249,7 +249,7 @@ TEST(PngReader, HugeImagesFailBeforeTheirRowsAreRead) {
     EXPECT_TRUE(is_empty(image));
     EXPECT_EQ(read(image, header_only(60000, 60000, 16, PNG_COLOR_TYPE_GRAY)), messages::kNoImageMemory);
     EXPECT_EQ(read(image, header_only(0x7FFFFFFF, 1, 8, PNG_COLOR_TYPE_RGB)), messages::kFormatError)
-        << "beyond libpng's own width limit";
+        << "beyond the width limit libpng is given";
     EXPECT_EQ(read(image, header_only(3, 3, 3, PNG_COLOR_TYPE_RGB)), messages::kFormatError);
 }
 
