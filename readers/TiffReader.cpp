@@ -7,6 +7,7 @@
 #include <tiffio.h>
 
 #include "image/Image.h"
+#include "readers/ColourProfile.h"
 #include "readers/Orientation.h"
 #include "readers/ReaderLimits.h"
 #include "readers/StreamBytes.h"
@@ -143,4 +144,8 @@ void TiffReader::decode(Image& image, std::istream& in) {
         }
         placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
     }
+    // A profile that cannot be used converts nothing.
+    std::uint32_t icc_size = 0;
+    const void* icc = nullptr;
+    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &icc_size, &icc)) ColourProfile::from_icc(icc, icc_size).convert(image);
 }

@@ -2,7 +2,8 @@
 // Reads TIFF files with libtiff: the first page, in strips or tiles, of every
 // kind libtiff's RGBA interface decodes (1-bit, 8- and 16-bit grey, palette,
 // RGB and RGBA, CMYK, JPEG-compressed YCbCr among them), as a 24-bit image.
-// Alpha is blended over white and the orientation tag applied.
+// Alpha is blended over white, the orientation tag applied and an ICC
+// profile turns the colours into sRGB.
 //
 // A file that ends before the data its directory points at is the file
 // error, damaged data the format error, and a page beyond the shared limits

@@ -8,6 +8,7 @@
 #include <webp/demux.h>
 
 #include "image/Image.h"
+#include "readers/ColourProfile.h"
 #include "readers/ExifOrientation.h"
 #include "readers/Orientation.h"
 #include "readers/ReaderLimits.h"
@@ -60,6 +61,47 @@ void decode_frame(const WebPData& frame, WEBP_CSP_MODE mode, std::uint8_t* to, i
     if (status != VP8_STATUS_OK) fail(status);
 }
 
+// The first frame's bitstream and its place on the canvas.
+struct Frame {
+    WebPData bitstream;
+    int x, y, width, height;
+    bool alpha;
+};
+
+// The frame with its alpha, composed over white on the canvas a strip of
+// rows at a time, each strip placed in the turned image. The demuxer has
+// checked that the frame lies inside the canvas.
+void compose(Image& image, const Frame& frame, int orientation) {
+    const bool turned = OrientedRows::swaps_sides(orientation);
+    const int width = turned ? image.height() : image.width();
+    const int height = turned ? image.width() : image.height();
+    reader_limits::check_size(frame.width, frame.height, 32);
+    const std::size_t frame_stride = 4 * static_cast<std::size_t>(frame.width);
+    const std::size_t frame_bytes = frame_stride * static_cast<std::size_t>(frame.height);
+    const std::unique_ptr<std::uint8_t[]> pixels(new std::uint8_t[frame_bytes]);
+    decode_frame(frame.bitstream, MODE_BGRA, pixels.get(), static_cast<int>(frame_stride), frame_bytes, false);
+    const std::size_t row_bytes = 3 * static_cast<std::size_t>(width);
+    const int strip_rows = std::min(kStripRows, height);
+    const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * strip_rows + 1]);
+    OrientedRows placer(image, orientation, width, height, 3);
+    for (int first = 0; first < height; first += strip_rows) {
+        const int count = std::min(strip_rows, height - first);
+        std::memset(strip.get(), 255, row_bytes * count);
+        for (int i = 0; i < count; ++i) {
+            const int y = first + i - frame.y;
+            if (y < 0 || y >= frame.height) continue;
+            const std::uint8_t* from = pixels.get() + frame_stride * static_cast<std::size_t>(y);
+            std::uint8_t* to = strip.get() + row_bytes * i + 3 * static_cast<std::size_t>(frame.x);
+            for (int x = 0; x < frame.width; ++x, from += 4, to += 3) {
+                to[0] = over_white(from[0], from[3]);
+                to[1] = over_white(from[1], from[3]);
+                to[2] = over_white(from[2], from[3]);
+            }
+        }
+        placer.place(first, count, strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+    }
+}
+
 }  // namespace
 
 void WebpReader::decode(Image& image, std::istream& in) {
@@ -91,13 +133,17 @@ void WebpReader::decode(Image& image, std::istream& in) {
         orientation = exif_orientation(block.bytes + (named ? 6 : 0), block.size - (named ? 6 : 0));
         WebPDemuxReleaseChunkIterator(&exif);
     }
-    WebPIterator frame;
-    if (!WebPDemuxGetFrame(demux.get(), 1, &frame)) throw Image::format_error();
-    const WebPData bitstream = frame.fragment;
-    const int frame_x = frame.x_offset, frame_y = frame.y_offset;
-    const int frame_width = frame.width, frame_height = frame.height;
-    const bool alpha = frame.has_alpha != 0;
-    WebPDemuxReleaseIterator(&frame);
+    // A profile that cannot be used converts nothing.
+    ColourProfile profile;
+    WebPChunkIterator icc;
+    if (WebPDemuxGetChunk(demux.get(), "ICCP", 1, &icc)) {
+        profile = ColourProfile::from_icc(icc.chunk.bytes, icc.chunk.size);
+        WebPDemuxReleaseChunkIterator(&icc);
+    }
+    WebPIterator first;
+    if (!WebPDemuxGetFrame(demux.get(), 1, &first)) throw Image::format_error();
+    const Frame frame{first.fragment, first.x_offset, first.y_offset, first.width, first.height, first.has_alpha != 0};
+    WebPDemuxReleaseIterator(&first);
 
     const bool turned = OrientedRows::swaps_sides(orientation);
     image.init_header();
@@ -106,39 +152,14 @@ void WebpReader::decode(Image& image, std::istream& in) {
     image.set_bit_count(24);
     image.create();
 
-    const bool whole = frame_x == 0 && frame_y == 0 && frame_width == width && frame_height == height;
-    if (whole && !alpha && orientation == 1) {
+    const bool whole = frame.x == 0 && frame.y == 0 && frame.width == width && frame.height == height;
+    if (whole && !frame.alpha && orientation == 1) {
         // Straight into the pixel memory, whose rows are stored bottom-up.
-        decode_frame(bitstream, MODE_BGR, image.bitmap(), image.stride(), image.image_size(), true);
-        return;
+        decode_frame(frame.bitstream, MODE_BGR, image.bitmap(), image.stride(), image.image_size(), true);
+    } else {
+        compose(image, frame, orientation);
     }
-
-    // The frame with its alpha, then composed over white on the canvas a
-    // strip of rows at a time, each strip placed in the turned image.
-    reader_limits::check_size(frame_width, frame_height, 32);
-    const std::size_t frame_stride = 4 * static_cast<std::size_t>(frame_width);
-    const std::unique_ptr<std::uint8_t[]> pixels(new std::uint8_t[frame_stride * frame_height]);
-    decode_frame(bitstream, MODE_BGRA, pixels.get(), static_cast<int>(frame_stride), frame_stride * frame_height,
-                 false);
-    const std::size_t row_bytes = 3 * static_cast<std::size_t>(width);
-    const int strip_rows = std::min(kStripRows, height);
-    const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * strip_rows + 1]);
-    OrientedRows placer(image, orientation, width, height, 3);
-    // The frame lies inside the canvas: the demuxer checks that.
-    for (int first = 0; first < height; first += strip_rows) {
-        const int count = std::min(strip_rows, height - first);
-        std::memset(strip.get(), 255, row_bytes * count);
-        for (int i = 0; i < count; ++i) {
-            const int y = first + i - frame_y;
-            if (y < 0 || y >= frame_height) continue;
-            const std::uint8_t* from = pixels.get() + frame_stride * y;
-            std::uint8_t* to = strip.get() + row_bytes * i + 3 * static_cast<std::size_t>(frame_x);
-            for (int x = 0; x < frame_width; ++x, from += 4, to += 3) {
-                to[0] = over_white(from[0], from[3]);
-                to[1] = over_white(from[1], from[3]);
-                to[2] = over_white(from[2], from[3]);
-            }
-        }
-        placer.place(first, count, strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
-    }
+    profile.convert(image);
 }
+
+

@@ -2,7 +2,8 @@
 // Reads WebP files with libwebp: lossy and lossless pictures, either with
 // alpha, and the first frame of an animation composed on its canvas. Every
 // picture becomes a 24-bit image, transparent pixels blended over white; an
-// EXIF orientation is applied as for JPEG.
+// EXIF orientation is applied as for JPEG, and an ICC profile turns the
+// colours into sRGB.
 //
 // A file that ends before its RIFF header says is the file error, damaged
 // data the format error, and a canvas beyond the shared limits the

@@ -7,16 +7,19 @@
 #include <tiffio.h>
 #include <unistd.h>
 #include <webp/demux.h>
+#include <webp/mux.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "readers/FormatRegistry.h"
 #include "readers/GifReader.h"
 #include "readers/TiffReader.h"
 #include "readers/WebpReader.h"
+#include "tests/readers/DisplayP3.h"
 #include "tests/readers/ReaderTestUtil.h"
 
 namespace {
@@ -296,5 +299,49 @@ TEST(PictureReaders, BrokenFilesEndInTheirMessageAndPrintNothing) {
             EXPECT_GE(result.grown_kib, 0);
             EXPECT_LT(result.grown_kib, allowed_kib);
         }
+    }
+}
+
+TEST(PictureReaders, EmbeddedProfilesGiveSrgbColours) {
+    const std::string icc = p3test::display_p3_icc();
+    const WebPData profile{reinterpret_cast<const std::uint8_t*>(icc.data()), icc.size()};
+    // lossless.webp with an ICCP chunk, put in by libwebp's muxer.
+    const std::string lossless = bytes_of("lossless.webp");
+    const WebPData plain{reinterpret_cast<const std::uint8_t*>(lossless.data()), lossless.size()};
+    WebPMux* mux = WebPMuxCreate(&plain, 1);
+    WebPData assembled{};
+    ASSERT_TRUE(mux && WebPMuxSetChunk(mux, "ICCP", &profile, 1) == WEBP_MUX_OK && WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK);
+    const std::string webp(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
+    WebPDataClear(&assembled);
+    WebPMuxDelete(mux);
+    // rgb.tif with an ICC tag, rewritten by libtiff.
+    const std::string tiff_path = testing::TempDir() + "p3.tif";
+    std::filesystem::copy_file(path_of("rgb.tif"), tiff_path, std::filesystem::copy_options::overwrite_existing);
+    TIFF* tif = TIFFOpen(tiff_path.c_str(), "r+");
+    ASSERT_TRUE(tif && TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(icc.size()), icc.data()) &&
+                TIFFRewriteDirectory(tif));
+    TIFFClose(tif);
+    std::ifstream in(tiff_path, std::ios::binary);
+    const std::string tiff{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+
+    std::map<std::uint32_t, Color> converted;
+    for (const auto& [file, bytes] : {std::pair{"lossless.webp", webp}, std::pair{"rgb.tif", tiff}}) {
+        SCOPED_TRACE(file);
+        Picture stored = reference(file);
+        Image image;
+        ASSERT_EQ(read_file(image, file, bytes), "");
+        // Every third pixel each way: the double-precision answer is slow.
+        int off = 0;
+        for (int y = 0; y < image.height(); y += 3) {
+            for (int x = 0; x < image.width(); x += 3) {
+                const Color p3 = stored.at(x, y), got = shown(image, x, y);
+                const std::uint32_t key = (p3.red << 16) | (p3.green << 8) | p3.blue;
+                if (!converted.count(key)) converted[key] = p3test::p3_in_srgb(p3);
+                const Color want = converted[key];
+                // Little CMS's 8-bit pipeline may round one step off its double-precision answer.
+                if (std::abs(got.red - want.red) > 1 || std::abs(got.green - want.green) > 1 || std::abs(got.blue - want.blue) > 1) ++off;
+            }
+        }
+        EXPECT_EQ(off, 0);
     }
 }
