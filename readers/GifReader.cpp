@@ -68,6 +68,7 @@ void GifReader::decode(Image& image, std::istream& in) {
     auto check = [&](int result) {
         if (result == GIF_ERROR) fail(input, gif->Error);
     };
+    if (gif->SWidth <= 0 || gif->SHeight <= 0) throw Image::format_error();
     reader_limits::check_size(gif->SWidth, gif->SHeight, 8);
 
     int transparent = -1;
@@ -90,6 +91,7 @@ void GifReader::decode(Image& image, std::istream& in) {
     check(DGifGetImageDesc(gif));
     const GifImageDesc& frame = gif->Image;
     // The frame's rows are decoded even where they fall off the screen.
+    if (frame.Width <= 0 || frame.Height <= 0) throw Image::format_error();
     reader_limits::check_size(frame.Width, frame.Height, 8);
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map || map->ColorCount > 256) throw Image::format_error();

@@ -67,9 +67,67 @@ struct RgbaEnd {
     void operator()(TIFFRGBAImage* rgba) const { TIFFRGBAImageEnd(rgba); }
 };
 
+[[noreturn]] void fail(const Source& source) {
+    if (source.ended) throw file_error(messages::kFileError);
+    throw Image::format_error();
+}
+
+// Whether the page is 8-bit RGB in strips, with no other samples: photos as
+// most programs save them, which need none of the RGBA interface's packing.
+bool plain_rgb(TIFF* tif) {
+    std::uint16_t bits = 0, samples = 0, photometric = 0, planar = 0;
+    return !TIFFIsTiled(tif) && TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits) && bits == 8 &&
+           TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples) && samples == 3 &&
+           TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) && photometric == PHOTOMETRIC_RGB &&
+           TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar) && planar == PLANARCONFIG_CONTIG;
+}
+
+// Decodes each strip, turns its red-green-blue into blue-green-red and
+// places it.
+void read_rgb_strips(TIFF* tif, const Source& source, OrientedRows& placer, std::uint32_t width,
+                     std::uint32_t height, std::uint32_t strip_rows) {
+    const std::size_t row_bytes = 3 * std::size_t{width};
+    reader_limits::check_size(width, strip_rows, 24);
+    const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * strip_rows + 1]);
+    for (std::uint32_t first = 0; first < height; first += strip_rows) {
+        const std::uint32_t rows = std::min(strip_rows, height - first);
+        const auto bytes = static_cast<tmsize_t>(row_bytes * rows);
+        if (TIFFReadEncodedStrip(tif, first / strip_rows, strip.get(), bytes) != bytes) fail(source);
+        for (std::uint8_t *p = strip.get(), *end = p + bytes; p < end; p += 3) std::swap(p[0], p[2]);
+        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+    }
+}
+
 // A premultiplied sample over white.
 inline std::uint8_t over_white(std::uint32_t sample, std::uint32_t alpha) {
     return static_cast<std::uint8_t>(std::min<std::uint32_t>(sample + 255 - alpha, 255));
+}
+
+// Every other kind through libtiff's RGBA interface, in bands of whole strips
+// or tiles, alpha blended over white.
+void read_rgba(TIFFRGBAImage& rgba, const Source& source, OrientedRows& placer, std::uint32_t width,
+               std::uint32_t height, std::uint32_t unit) {
+    const std::uint32_t band = std::min(height, (kBandRows + unit - 1) / unit * unit);
+    reader_limits::check_size(width, band, 32);
+    const std::unique_ptr<std::uint32_t[]> raster(new std::uint32_t[std::size_t{width} * band]);
+    const std::size_t row_bytes = 3 * std::size_t{width};
+    const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * band + 1]);
+    for (std::uint32_t first = 0; first < height; first += band) {
+        const std::uint32_t rows = std::min(band, height - first);
+        rgba.row_offset = static_cast<int>(first);
+        rgba.col_offset = 0;
+        if (!TIFFRGBAImageGet(&rgba, raster.get(), width, rows)) fail(source);
+        const std::uint32_t* from = raster.get();
+        std::uint8_t* to = strip.get();
+        for (std::size_t i = 0, n = std::size_t{width} * rows; i < n; ++i, to += 3) {
+            const std::uint32_t px = from[i];
+            const std::uint32_t a = TIFFGetA(px);
+            to[0] = over_white(TIFFGetB(px), a);
+            to[1] = over_white(TIFFGetG(px), a);
+            to[2] = over_white(TIFFGetR(px), a);
+        }
+        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+    }
 }
 
 }  // namespace
@@ -77,10 +135,6 @@ inline std::uint8_t over_white(std::uint32_t sample, std::uint32_t alpha) {
 void TiffReader::decode(Image& image, std::istream& in) {
     const StreamBytes file(in);
     Source source{file.data(), file.size()};
-    auto fail = [&]() {
-        if (source.ended) throw file_error(messages::kFileError);
-        throw Image::format_error();
-    };
 
     const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
     if (!options) throw exec_error(messages::kNoImageMemory);
@@ -91,18 +145,19 @@ void TiffReader::decode(Image& image, std::istream& in) {
     const std::unique_ptr<TIFF, TiffClose> tif(TIFFClientOpenExt("picture", "rm", &source, read_proc, write_proc,
                                                                  seek_proc, close_proc, size_proc, map_proc,
                                                                  unmap_proc, options.get()));
-    if (!tif) fail();
+    if (!tif) fail(source);
 
     std::uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height)) {
+    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) ||
+        width == 0 || height == 0) {
         throw Image::format_error();
     }
     reader_limits::check_size(width, height, 24);
 
     char message[1024];
-    if (!TIFFRGBAImageOK(tif.get(), message)) fail();
+    if (!TIFFRGBAImageOK(tif.get(), message)) fail(source);
     TIFFRGBAImage rgba{};
-    if (!TIFFRGBAImageBegin(&rgba, tif.get(), 1, message)) fail();
+    if (!TIFFRGBAImageBegin(&rgba, tif.get(), 1, message)) fail(source);
     const std::unique_ptr<TIFFRGBAImage, RgbaEnd> end(&rgba);
     // Decoded in stored order; the turn is done here, as for every format.
     const int orientation = rgba.orientation;
@@ -122,27 +177,11 @@ void TiffReader::decode(Image& image, std::istream& in) {
         TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ROWSPERSTRIP, &unit);
     }
     unit = std::clamp<std::uint32_t>(unit, 1, height);
-    const std::uint32_t band = std::min(height, (kBandRows + unit - 1) / unit * unit);
-    reader_limits::check_size(width, band, 32);
-    const std::unique_ptr<std::uint32_t[]> raster(new std::uint32_t[std::size_t{width} * band]);
-    const std::size_t row_bytes = 3 * std::size_t{width};
-    const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * band + 1]);
     OrientedRows placer(image, orientation, static_cast<int>(width), static_cast<int>(height), 3);
-    for (std::uint32_t first = 0; first < height; first += band) {
-        const std::uint32_t rows = std::min(band, height - first);
-        rgba.row_offset = static_cast<int>(first);
-        rgba.col_offset = 0;
-        if (!TIFFRGBAImageGet(&rgba, raster.get(), width, rows)) fail();
-        const std::uint32_t* from = raster.get();
-        std::uint8_t* to = strip.get();
-        for (std::size_t i = 0, n = std::size_t{width} * rows; i < n; ++i, to += 3) {
-            const std::uint32_t px = from[i];
-            const std::uint32_t a = TIFFGetA(px);
-            to[0] = over_white(TIFFGetB(px), a);
-            to[1] = over_white(TIFFGetG(px), a);
-            to[2] = over_white(TIFFGetR(px), a);
-        }
-        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+    if (plain_rgb(tif.get())) {
+        read_rgb_strips(tif.get(), source, placer, width, height, unit);
+    } else {
+        read_rgba(rgba, source, placer, width, height, unit);
     }
     // A profile that cannot be used converts nothing.
     std::uint32_t icc_size = 0;

@@ -66,4 +66,5 @@ for o in TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom Le
   convert rose: -orient $o orientation-$i.tif
   i=$((i + 1))
 done
+convert rose: -colorspace gray -depth 8 -orient RightTop orientation-grey-6.tif
 rm rose.png alpha.png negated.png

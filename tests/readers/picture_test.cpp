@@ -188,22 +188,26 @@ TEST(PictureReaders, DecodeLikeTheirOwnLibraries) {
 }
 
 TEST(PictureReaders, OrientationsTurnThePictureAsTagged) {
-    for (const char* ext : {".webp", ".tif"}) {
-        Picture stored = reference(std::string("orientation-1") + ext);
-        for (int o = 1; o <= 8; ++o) {
-            const std::string name = "orientation-" + std::to_string(o) + ext;
-            SCOPED_TRACE(name);
-            Image image;
-            ASSERT_EQ(read_file(image, name, bytes_of(name)), "");
-            EXPECT_EQ(image.width(), o >= 5 ? stored.height : stored.width);
-            EXPECT_EQ(image.height(), o >= 5 ? stored.width : stored.height);
-            EXPECT_EQ(mismatches(image, stored, o), 0);
-        }
+    struct Case {
+        std::string file, stored;
+        int orientation;
+    };
+    std::vector<Case> cases;
+    for (const std::string ext : {".webp", ".tif"}) {
+        for (int o = 1; o <= 8; ++o) cases.push_back({"orientation-" + std::to_string(o) + ext, "orientation-1" + ext, o});
     }
-    Image image;
-    ASSERT_EQ(read_file(image, "orientation-named-6.webp", bytes_of("orientation-named-6.webp")), "");
-    Picture stored = reference("orientation-1.webp");
-    EXPECT_EQ(mismatches(image, stored, 6), 0);
+    cases.push_back({"orientation-named-6.webp", "orientation-1.webp", 6});
+    // Grey takes libtiff's RGBA interface; 8-bit RGB strips go around it.
+    cases.push_back({"orientation-grey-6.tif", "grey8.tif", 6});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Picture stored = reference(c.stored);
+        Image image;
+        ASSERT_EQ(read_file(image, c.file, bytes_of(c.file)), "");
+        EXPECT_EQ(image.width(), c.orientation >= 5 ? stored.height : stored.width);
+        EXPECT_EQ(image.height(), c.orientation >= 5 ? stored.width : stored.height);
+        EXPECT_EQ(mismatches(image, stored, c.orientation), 0);
+    }
 }
 
 namespace {
@@ -223,7 +227,12 @@ std::string huge_webp() {
     return b;
 }
 
-std::string huge_gif() { return std::string("GIF89a\xFF\xFF\xFF\xFF\x80\0\0\0\0\0\xFF\xFF\xFF,", 20); }
+// A GIF screen of width x height with a two-colour table, cut before its frame.
+std::string gif_screen(int width, int height) {
+    std::string b = "GIF89a";
+    for (int side : {width, height}) b += {static_cast<char>(side & 0xFF), static_cast<char>(side >> 8)};
+    return b + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF,", 10);
+}
 
 std::string huge_tiff() {
     const std::string path = testing::TempDir() + "huge.tif";
@@ -282,7 +291,8 @@ TEST(PictureReaders, BrokenFilesEndInTheirMessageAndPrintNothing) {
         {"a WebP named GIF", "x.gif", bytes_of("lossy.webp"), messages::kFormatError},
         {"a GIF named TIFF", "x.tif", bytes_of("plain.gif"), messages::kFormatError},
         {"huge WebP", "x.webp", huge_webp(), messages::kNoImageMemory},
-        {"huge GIF", "x.gif", huge_gif(), messages::kNoImageMemory},
+        {"GIF screen of no width", "x.gif", gif_screen(0, 10), messages::kFormatError},
+        {"huge GIF", "x.gif", gif_screen(65535, 65535), messages::kNoImageMemory},
         {"huge TIFF", "x.tif", huge_tiff(), messages::kNoImageMemory},
     };
     const long allowed_kib = 64L * 1024 + (kAddressSanitizer ? static_cast<long>(Image::kMaxImageBytes / 8 / 1024) : 0);
