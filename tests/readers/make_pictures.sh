@@ -40,13 +40,15 @@ convert -delay 10 rose: negated.png animated.gif
 # descriptor.
 flags=$(od -An -tu1 -j10 -N1 plain.gif)
 packed=$(od -An -tu1 -j798 -N1 plain.gif)
+# No pipes: a reader that stops early would fail its writer under pipefail.
+bytes() { dd if=plain.gif bs=1 skip="$1" count="$2" status=none; }
 {
-  head -c 10 plain.gif
+  bytes 0 10
   printf "\\$(printf %o $((flags & 0x7F)))"
-  tail -c +12 plain.gif | head -c 2
-  tail -c +782 plain.gif | head -c 17
+  bytes 11 2
+  bytes 781 17
   printf "\\$(printf %o $((packed | 0x80 | (flags & 7))))"
-  tail -c +14 plain.gif | head -c 768
+  bytes 13 768
   tail -c +800 plain.gif
 } > local.gif
 
