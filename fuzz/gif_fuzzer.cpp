@@ -3,6 +3,6 @@
 #include "readers/GifReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::check_once<GifReader>(data, size);
+    fuzz::check<GifReader>(data, size);
     return 0;
 }

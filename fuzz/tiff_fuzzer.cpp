@@ -3,6 +3,6 @@
 #include "readers/TiffReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::check_once<TiffReader>(data, size);
+    fuzz::check<TiffReader>(data, size);
     return 0;
 }

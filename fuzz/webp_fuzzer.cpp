@@ -3,6 +3,6 @@
 #include "readers/WebpReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::check_once<WebpReader>(data, size);
+    fuzz::check<WebpReader>(data, size);
     return 0;
 }

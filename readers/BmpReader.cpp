@@ -66,7 +66,6 @@ void BmpReader::decode(Image& image, std::istream& in) {
 void BmpReader::free_buffers() {
     info_.reset();
     file_header_.reset();
-    pixels_.reset();
 }
 
 void BmpReader::read_headers(std::istream& in) {
@@ -141,7 +140,7 @@ void BmpReader::read_palette(std::istream& in) {
 
 Color BmpReader::pixel_color(Point p) const {
     const std::size_t start = static_cast<std::size_t>(image_->height() - 1 - p.y) * image_->stride();
-    const std::uint8_t* px = pixels_.get() + start + 3 * static_cast<std::size_t>(p.x);
+    const std::uint8_t* px = image_->bitmap() + start + 3 * static_cast<std::size_t>(p.x);
     return Color(px[2], px[1], px[0]);
 }
 
@@ -149,34 +148,16 @@ int BmpReader::pixel_index(Point p) const {
     const int b = image_->bit_count();
     const int n = 8 / b;
     const std::size_t start = static_cast<std::size_t>(image_->height() - 1 - p.y) * image_->stride();
-    const std::uint8_t byte = pixels_[start + static_cast<std::size_t>(b) * p.x / 8];
+    const std::uint8_t byte = image_->bitmap()[start + static_cast<std::size_t>(b) * p.x / 8];
     return (byte >> (8 - b * (p.x % n) - b)) & ((1 << b) - 1);
 }
 
 void BmpReader::read_pixels(std::istream& in) {
     Image& image = *image_;
     const std::size_t size = image.image_size();
-    const int bits = image.bit_count();
-    if (!per_pixel_) {
-        // File rows and stored rows share order and stride: read straight
-        // into the pixel memory, then drop what lies beyond the last pixel.
-        in.read(reinterpret_cast<char*>(image.bitmap()), static_cast<std::streamsize>(size));
-        if (static_cast<std::size_t>(in.gcount()) != size) throw file_error(messages::kFileError);
-        image.clear_row_padding();
-        return;
-    }
-    pixels_.reset(new std::uint8_t[size]);
-    in.read(reinterpret_cast<char*>(pixels_.get()), static_cast<std::streamsize>(size));
+    // File rows and stored rows share order and stride: read straight into
+    // the pixel memory, then drop what lies beyond the last pixel.
+    in.read(reinterpret_cast<char*>(image.bitmap()), static_cast<std::streamsize>(size));
     if (static_cast<std::size_t>(in.gcount()) != size) throw file_error(messages::kFileError);
-    const int w = image.width();
-    const int h = image.height();
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (bits < 24) {
-                image.set_index(Point(x, y), pixel_index(Point(x, y)), true);
-            } else {
-                image.set_color(Point(x, y), pixel_color(Point(x, y)), true);
-            }
-        }
-    }
+    image.clear_row_padding();
 }

@@ -20,10 +20,8 @@ struct BitmapFileHeader {
 
 class BmpReader final : public ImageReader {
 public:
-    // With per_pixel true the pixels go through one strict pixel write each;
-    // otherwise rows are copied whole. Both give the same image, byte for byte.
-    explicit BmpReader(bool per_pixel = false) : per_pixel_(per_pixel) {}
-
+    // The pixel block is the image's own memory: the file's rows are read
+    // into it whole, as they share its order and stride.
     virtual Color pixel_color(Point p) const;
     virtual int pixel_index(Point p) const;
     virtual void read_headers(std::istream& in);
@@ -37,6 +35,4 @@ private:
     Image* image_ = nullptr;
     std::unique_ptr<BitmapInfo> info_;
     std::unique_ptr<BitmapFileHeader> file_header_;
-    std::unique_ptr<std::uint8_t[]> pixels_;
-    bool per_pixel_;
 };

@@ -130,7 +130,7 @@ inline std::uint8_t light(int ink, int black) { return static_cast<std::uint8_t>
 
 }  // namespace
 
-JpegReader::JpegReader(bool per_pixel) : per_pixel_(per_pixel) {}
+JpegReader::JpegReader() = default;
 
 JpegReader::~JpegReader() { destroy(); }
 
@@ -223,7 +223,7 @@ void JpegReader::decode_steps() {
     }
 
     jpeg_start_decompress(&cinfo);
-    read_rows();
+    read_placed();
     jpeg_finish_decompress(&cinfo);
 }
 
@@ -252,14 +252,6 @@ void JpegReader::choose_output() {
             break;
         default:
             throw Image::format_error();
-    }
-}
-
-void JpegReader::read_rows() {
-    if (per_pixel_) {
-        read_per_pixel();
-    } else {
-        read_placed();
     }
 }
 
@@ -313,33 +305,6 @@ void JpegReader::read_placed() {
     strip_.reset();
 }
 
-void JpegReader::read_per_pixel() {
-    jpeg_decompress_struct& cinfo = context_->cinfo;
-    JSAMPROW rows[kAlongRows];
-    const int strip_rows = make_strip(kAlongRows, rows);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const auto first = static_cast<int>(cinfo.output_scanline);
-        write_strip(first, read_strip(rows, strip_rows));
-    }
-    strip_.reset();
-}
-
-Point JpegReader::turned(int x, int y) const {
-    const jpeg_decompress_struct& cinfo = context_->cinfo;
-    const auto w = static_cast<int>(cinfo.output_width);
-    const auto h = static_cast<int>(cinfo.output_height);
-    switch (orientation_) {
-        case 2: return Point(w - 1 - x, y);
-        case 3: return Point(w - 1 - x, h - 1 - y);
-        case 4: return Point(x, h - 1 - y);
-        case 5: return Point(y, x);
-        case 6: return Point(h - 1 - y, x);
-        case 7: return Point(h - 1 - y, w - 1 - x);
-        case 8: return Point(y, w - 1 - x);
-        default: return Point(x, y);
-    }
-}
-
 void JpegReader::inks_to_colours(const std::uint8_t* inks, int width, std::uint8_t* bgr) const {
     const int flip = inverted_inks_ ? 0 : 255;
     // Forward in place is safe: pixel i is read whole before byte 3i on is written.
@@ -350,34 +315,5 @@ void JpegReader::inks_to_colours(const std::uint8_t* inks, int width, std::uint8
         out[0] = light(y, k);
         out[1] = light(m, k);
         out[2] = light(c, k);
-    }
-}
-
-// Writes the strip's pixels through the strict pixel operations, one by one.
-void JpegReader::write_strip(int first_row, int rows) {
-    Image& image = *image_;
-    const auto w = static_cast<int>(context_->cinfo.output_width);
-    const bool by_columns = orientation_ >= 5;
-    const int outer = by_columns ? w : rows;
-    const int inner = by_columns ? rows : w;
-    for (int i = 0; i < outer; ++i) {
-        for (int j = 0; j < inner; ++j) {
-            const int x = by_columns ? i : j;
-            const int r = by_columns ? j : i;
-            std::uint8_t* px = strip_.get() + strip_row_bytes_ * static_cast<std::size_t>(r) +
-                               static_cast<std::size_t>(x) * static_cast<std::size_t>(channels_);
-            std::uint8_t bgr[3];
-            if (cmyk_) {
-                inks_to_colours(px, 1, bgr);
-            } else {
-                std::memcpy(bgr, px, static_cast<std::size_t>(channels_));
-            }
-            const Point to = turned(x, first_row + r);
-            if (channels_ == 1) {
-                image.set_index(to, bgr[0], true);
-            } else {
-                image.set_color(to, Color(bgr[2], bgr[1], bgr[0]), true);
-            }
-        }
     }
 }

@@ -20,11 +20,9 @@
 
 class JpegReader final : public ImageReader {
 public:
-    // With per_pixel true every pixel goes through one strict pixel write;
-    // otherwise rows are written whole, and a colour or grey file that is
-    // upright or only upside down is decoded straight into the pixel memory.
-    // Both give the same image.
-    explicit JpegReader(bool per_pixel = false);
+    // Rows are written whole, and a colour or grey file that is upright or
+    // only upside down is decoded straight into the pixel memory.
+    JpegReader();
     ~JpegReader() override;
 
     // Progressive files with more scans than this are refused: each scan
@@ -43,23 +41,17 @@ private:
     bool run_library();
     void decode_steps();
     void choose_output();
-    void read_rows();
     // Decodes strips of rows and places them in the turned image.
     void read_placed();
-    void read_per_pixel();
     // Decodes up to `wanted` rows into rows[]; gives how many.
     int read_strip(std::uint8_t** rows, int wanted);
     // Makes a strip of up to `rows` decoded rows and points pointers[] at
     // them; gives how many.
     int make_strip(int rows, std::uint8_t** pointers);
-    // Where the decoded pixel (x, y) goes in the turned picture.
-    Point turned(int x, int y) const;
-    void write_strip(int first_row, int rows);
     void inks_to_colours(const std::uint8_t* inks, int width, std::uint8_t* bgr) const;
     void destroy();
 
     Image* image_ = nullptr;
-    bool per_pixel_;
     // Everything libjpeg's error return may skip lives here, not in frames.
     std::unique_ptr<Context> context_;
     std::unique_ptr<std::uint8_t[]> input_;

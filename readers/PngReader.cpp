@@ -170,7 +170,7 @@ void PngReader::read_rows() {
     const bool stored_layout =
         color_type_ == PNG_COLOR_TYPE_RGB ||
         ((color_type_ == PNG_COLOR_TYPE_GRAY || color_type_ == PNG_COLOR_TYPE_PALETTE) && bits == 8);
-    if (!per_pixel_ && stored_layout && row_bytes <= static_cast<std::size_t>(image.stride())) {
+    if (stored_layout && row_bytes <= static_cast<std::size_t>(image.stride())) {
         for (int pass = 0; pass < passes_; ++pass) {
             for (int y = 0; y < height; ++y) png_read_row(png_, image.scanline(y), nullptr);
         }
@@ -185,11 +185,7 @@ void PngReader::read_rows() {
     if (passes_ == 1) {
         for (int y = 0; y < height; ++y) {
             png_read_row(png_, rows_.get(), nullptr);
-            if (per_pixel_) {
-                convert_pixels(y, rows_.get(), 0, 1);
-            } else {
-                convert_row(y, rows_.get());
-            }
+            convert_row(y, rows_.get());
         }
     } else {
         for (int pass = 0; pass < passes_; ++pass) {
@@ -222,20 +218,10 @@ void PngReader::convert_pixels(int y, const std::uint8_t* row, int first, int st
         for (int x = first; x < width; x += step) image.set_index(Point(x, y), row[x], true);
         return;
     }
-    // Without per_pixel the pixels go straight into the stored row.
-    std::uint8_t* stored = per_pixel_ ? nullptr : image.scanline(y);
+    std::uint8_t* stored = image.scanline(y);
     const auto each = [&](std::size_t channels, auto to_bgr) {
         for (int x = first; x < width; x += step) {
-            std::uint8_t bgr[3];
-            to_bgr(row + channels * static_cast<std::size_t>(x), bgr);
-            if (stored) {
-                std::uint8_t* out = stored + 3 * static_cast<std::size_t>(x);
-                out[0] = bgr[0];
-                out[1] = bgr[1];
-                out[2] = bgr[2];
-            } else {
-                image.set_color(Point(x, y), Color(bgr[2], bgr[1], bgr[0]), true);
-            }
+            to_bgr(row + channels * static_cast<std::size_t>(x), stored + 3 * static_cast<std::size_t>(x));
         }
     };
     const std::uint8_t* bg = background_;

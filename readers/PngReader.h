@@ -16,13 +16,11 @@
 
 class PngReader final : public ImageReader {
 public:
-    // With per_pixel true the pixels go through one strict pixel write each;
-    // otherwise whole rows are written, and where the decoded row already is
-    // the stored row libpng decodes straight into the pixel memory. Both give
-    // the same image, byte for byte. Interlaced files that libpng cannot
-    // decode in place are converted pixel by pixel in either mode, each
-    // pass's pixels as the pass delivers them.
-    explicit PngReader(bool per_pixel = false) : per_pixel_(per_pixel) {}
+    // Whole rows are written, and where the decoded row already is the
+    // stored row libpng decodes straight into the pixel memory. Interlaced
+    // files that libpng cannot decode in place are converted pixel by pixel,
+    // each pass's pixels as the pass delivers them.
+    PngReader() = default;
     ~PngReader() override;
 
     virtual int image_bit_count() const;
@@ -41,8 +39,8 @@ private:
     void find_background();
     void convert_row(int y, const std::uint8_t* row);
     // Converts the decoded row's pixels first, first + step, ... of picture
-    // row y: indexes, and colours with per_pixel, by strict pixel writes;
-    // other colours straight into the stored row.
+    // row y: indexes by strict pixel writes, colours straight into the
+    // stored row.
     void convert_pixels(int y, const std::uint8_t* row, int first, int step);
     void destroy();
 
@@ -53,8 +51,6 @@ private:
     int color_type_ = 0;
     int interlace_type_ = 0;
     int passes_ = 1;
-
-    bool per_pixel_;
     // The working row lives in the reader: libpng's error return skips every
     // frame between the error and the return point.
     std::unique_ptr<std::uint8_t[]> rows_;

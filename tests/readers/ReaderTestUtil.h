@@ -28,8 +28,8 @@ inline std::string decode(ImageReader& reader, Image& image, const std::string& 
 }
 
 template <typename Reader>
-std::string decode_with(Image& image, const std::string& bytes, bool per_pixel = false) {
-    Reader reader(per_pixel);
+std::string decode_with(Image& image, const std::string& bytes) {
+    Reader reader;
     return decode(reader, image, bytes);
 }
 

@@ -1,8 +1,8 @@
 // The readers on the public corpora (BMP Suite and PngSuite). Every file
 // either decodes or ends in one exception of the family; decoded pixels are
 // compared with an independent decoding: the suite's reference pictures for
-// BMP Suite and Qt's PNG decoder for PngSuite. Both pixel paths of each
-// reader must give the same image byte for byte.
+// BMP Suite and Qt's PNG decoder for PngSuite. Each decoded image equals the
+// plain per-pixel reference byte for byte.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -14,6 +14,7 @@
 
 #include "readers/BmpReader.h"
 #include "readers/PngReader.h"
+#include "tests/readers/PerPixelReference.h"
 #include "tests/readers/ReaderTestUtil.h"
 
 namespace fs = std::filesystem;
@@ -243,14 +244,12 @@ TEST(BmpSuite, EveryFileEndsAsListedAndMatchesItsReference) {
             ++seen;
             const std::string bytes = file_bytes(path);
             Image rows;
-            Image pixels;
             EXPECT_EQ(decode_with<BmpReader>(rows, bytes), found->second.message);
-            EXPECT_EQ(decode_with<BmpReader>(pixels, bytes, true), found->second.message);
             if (*found->second.message != '\0') {
                 EXPECT_TRUE(is_empty(rows));
                 continue;
             }
-            EXPECT_EQ(memory_of(rows), memory_of(pixels)) << "row and pixel paths differ";
+            EXPECT_EQ(memory_of(rows), memory_of(reader_test::bmp_per_pixel(bytes, rows))) << "differs from the reference";
             if (found->second.reference) {
                 const QImage ref = reference(kData / "bmpsuite" / "html" / found->second.reference);
                 const auto swap = [](int r, int g, int b, int) { return Color(g, r, b); };
@@ -276,9 +275,7 @@ TEST(PngSuite, EveryFileDecodesLikeQtOrIsAFormatError) {
         SCOPED_TRACE(name);
         const std::string bytes = file_bytes(path);
         Image rows;
-        Image pixels;
         const std::string message = decode_with<PngReader>(rows, bytes);
-        EXPECT_EQ(decode_with<PngReader>(pixels, bytes, true), message);
         // The suite's x files are corrupt on purpose (bad signatures, colour
         // type and depth combinations PNG does not have, a bad checksum, a
         // missing or empty image data chunk) and libpng refuses each; every
@@ -290,7 +287,7 @@ TEST(PngSuite, EveryFileDecodesLikeQtOrIsAFormatError) {
         }
         ASSERT_EQ(message, "");
         ++decoded;
-        EXPECT_EQ(memory_of(rows), memory_of(pixels)) << "row and pixel paths differ";
+        EXPECT_EQ(memory_of(rows), memory_of(reader_test::png_per_pixel(bytes, rows))) << "differs from the reference";
         const auto facts = manifest.find(name);
         ASSERT_NE(facts, manifest.end());
         const int type = facts->second.color_type;

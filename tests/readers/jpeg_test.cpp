@@ -11,6 +11,7 @@
 #include "readers/ExifOrientation.h"
 #include "readers/JpegReader.h"
 #include "tests/readers/JpegWriter.h"
+#include "tests/readers/PerPixelReference.h"
 #include "tests/readers/ReaderTestUtil.h"
 
 using jpegtest::Decoded;
@@ -18,9 +19,7 @@ using jpegtest::JpegParams;
 
 namespace {
 
-std::string read(Image& image, const std::string& bytes, bool per_pixel) {
-    return decode_with<JpegReader>(image, bytes, per_pixel);
-}
+std::string read(Image& image, const std::string& bytes) { return decode_with<JpegReader>(image, bytes); }
 
 JpegParams colour(int width, int height) {
     JpegParams p;
@@ -51,6 +50,16 @@ Color reference_colour(const Decoded& d, int x, int y, bool adobe = true) {
     return Color(mix(0), mix(1), mix(2));
 }
 
+// The stored decode turned by the orientation, pixel by pixel into an image
+// of the reader's shape.
+Image per_pixel_reference(const Image& shape, const Decoded& stored, int orientation = 1) {
+    const auto colour = [&](int x, int y) {
+        const auto [sx, sy] = stored_place(orientation, x, y, stored.width, stored.height);
+        return reference_colour(stored, sx, sy);
+    };
+    return reader_test::per_pixel_like(shape, [&](int x, int y) { return int{colour(x, y).green}; }, colour);
+}
+
 // How many of the image's pixels differ from the stored decode turned by
 // the orientation.
 int mismatches(const Image& image, const Decoded& stored, int orientation = 1, bool adobe = true) {
@@ -75,6 +84,7 @@ void expect_like_reference(const Image& image, const std::string& bytes, const J
     ASSERT_EQ(image.bit_count(), is_grey ? 8 : 24);
     EXPECT_EQ(image.is_grayscale(), is_grey);
     EXPECT_EQ(mismatches(image, ref), 0);
+    EXPECT_EQ(memory_of(image), memory_of(per_pixel_reference(image, ref)));
     long error = 0;
     for (std::size_t i = 0; i < ref.pixels.size(); ++i) error += std::abs(int{ref.pixels[i]} - int{p.pixels[i]});
     EXPECT_LT(static_cast<double>(error) / static_cast<double>(ref.pixels.size()), 6.0);
@@ -106,20 +116,12 @@ TEST(JpegReader, DecodesEveryCodingAndSamplingLikeLibjpeg) {
     for (const auto& c : cases) {
         const JpegParams p = c.make();
         const std::string bytes = jpegtest::encode_jpeg(p);
-        std::vector<std::uint8_t> first;
-        for (bool per_pixel : {false, true}) {
-            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
-            Image image = filled_image();
-            ASSERT_EQ(read(image, bytes, per_pixel), "");
-            expect_like_reference(image, bytes, p);
-            if (p.stored == JCS_GRAYSCALE) {
-                for (int i = 0; i < 256; ++i) ASSERT_EQ(image.palette_color(i).green, i);
-            }
-            if (per_pixel) {
-                EXPECT_EQ(memory_of(image), first);
-            } else {
-                first = memory_of(image);
-            }
+        SCOPED_TRACE(c.name);
+        Image image = filled_image();
+        ASSERT_EQ(read(image, bytes), "");
+        expect_like_reference(image, bytes, p);
+        if (p.stored == JCS_GRAYSCALE) {
+            for (int i = 0; i < 256; ++i) ASSERT_EQ(image.palette_color(i).green, i);
         }
     }
 }
@@ -152,19 +154,17 @@ TEST(JpegReader, InksBecomeColoursAsTheirMarkerSays) {
                 }
         const std::string bytes = jpegtest::encode_jpeg(p);
         const Decoded ref = jpegtest::reference_decode(bytes, JCS_CMYK);
-        for (bool per_pixel : {false, true}) {
-            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
-            Image image = filled_image();
-            ASSERT_EQ(read(image, bytes, per_pixel), "");
-            ASSERT_EQ(image.bit_count(), 24);
-            for (int q = 0; q < 4; ++q) {
-                const Color got = shown(image, (q % 2) * 8 + 4, (q / 2) * 8 + 4);
-                EXPECT_NEAR(got.red, expected[q].red, 3) << q;
-                EXPECT_NEAR(got.green, expected[q].green, 3) << q;
-                EXPECT_NEAR(got.blue, expected[q].blue, 3) << q;
-            }
-            EXPECT_EQ(mismatches(image, ref, 1, c.adobe), 0);
+        SCOPED_TRACE(c.name);
+        Image image = filled_image();
+        ASSERT_EQ(read(image, bytes), "");
+        ASSERT_EQ(image.bit_count(), 24);
+        for (int q = 0; q < 4; ++q) {
+            const Color got = shown(image, (q % 2) * 8 + 4, (q / 2) * 8 + 4);
+            EXPECT_NEAR(got.red, expected[q].red, 3) << q;
+            EXPECT_NEAR(got.green, expected[q].green, 3) << q;
+            EXPECT_NEAR(got.blue, expected[q].blue, 3) << q;
         }
+        EXPECT_EQ(mismatches(image, ref, 1, c.adobe), 0);
     }
 }
 
@@ -216,19 +216,16 @@ TEST(JpegReader, ExifOrientationTurnsThePictureUpright) {
         for (bool big_endian : {false, true}) {
             p.app1 = jpegtest::exif_block(c.orientation, big_endian);
             const std::string bytes = jpegtest::encode_jpeg(p);
-            for (bool per_pixel : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << ", big endian " << big_endian
-                                                << ", per pixel " << per_pixel);
-                Image image;
-                ASSERT_EQ(read(image, bytes, per_pixel), "");
-                ASSERT_EQ(image.width(), c.width);
-                ASSERT_EQ(image.height(), c.height);
-                EXPECT_TRUE(near(shown(image, 0, 0), c.tl));
-                EXPECT_TRUE(near(shown(image, c.width - 1, 0), c.tr));
-                EXPECT_TRUE(near(shown(image, 0, c.height - 1), c.bl));
-                EXPECT_TRUE(near(shown(image, c.width - 1, c.height - 1), c.br));
-                EXPECT_EQ(mismatches(image, stored, c.orientation), 0);
-            }
+            SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << ", big endian " << big_endian);
+            Image image;
+            ASSERT_EQ(read(image, bytes), "");
+            ASSERT_EQ(image.width(), c.width);
+            ASSERT_EQ(image.height(), c.height);
+            EXPECT_TRUE(near(shown(image, 0, 0), c.tl));
+            EXPECT_TRUE(near(shown(image, c.width - 1, 0), c.tr));
+            EXPECT_TRUE(near(shown(image, 0, c.height - 1), c.bl));
+            EXPECT_TRUE(near(shown(image, c.width - 1, c.height - 1), c.br));
+            EXPECT_EQ(mismatches(image, stored, c.orientation), 0);
         }
     }
 }
@@ -257,15 +254,14 @@ TEST(JpegReader, EveryOrientationTurnsPicturesOfAnySizeWhole) {
             for (int orientation = 1; orientation <= 8; ++orientation) {
                 p.app1 = jpegtest::exif_block(orientation);
                 const std::string bytes = jpegtest::encode_jpeg(p);
-                for (bool per_pixel : {false, true}) {
-                    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", kind " << kind
-                                                    << ", orientation " << orientation << ", per pixel " << per_pixel);
-                    Image image;
-                    ASSERT_EQ(read(image, bytes, per_pixel), "");
-                    ASSERT_EQ(image.width(), orientation >= 5 ? stored.height : stored.width);
-                    ASSERT_EQ(image.height(), orientation >= 5 ? stored.width : stored.height);
-                    EXPECT_EQ(mismatches(image, stored, orientation), 0);
-                }
+                SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", kind " << kind
+                                                << ", orientation " << orientation);
+                Image image;
+                ASSERT_EQ(read(image, bytes), "");
+                ASSERT_EQ(image.width(), orientation >= 5 ? stored.height : stored.width);
+                ASSERT_EQ(image.height(), orientation >= 5 ? stored.width : stored.height);
+                EXPECT_EQ(mismatches(image, stored, orientation), 0);
+                EXPECT_EQ(memory_of(image), memory_of(per_pixel_reference(image, stored, orientation)));
             }
         }
     }
@@ -321,7 +317,7 @@ TEST(JpegReader, OnlyABlockNamedExifTurnsThePicture) {
         JpegParams p = corners_picture();
         p.app1 = block;
         Image image;
-        ASSERT_EQ(read(image, jpegtest::encode_jpeg(p), false), "");
+        ASSERT_EQ(read(image, jpegtest::encode_jpeg(p)), "");
         EXPECT_EQ(image.width(), 32);
         EXPECT_TRUE(near(shown(image, 0, 0), R));
     }
@@ -400,12 +396,10 @@ TEST(JpegReader, CutAndDamagedFilesAreRefusedAndLeaveTheImageEmpty) {
         {"progressive buffers past the cap", with_size(progressive(false), 16000, 16000), messages::kNoImageMemory},
     };
     for (const auto& c : cases) {
-        for (bool per_pixel : {false, true}) {
-            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
-            Image image = filled_image();
-            EXPECT_EQ(read(image, c.bytes, per_pixel), c.message);
-            EXPECT_TRUE(is_empty(image));
-        }
+        SCOPED_TRACE(c.name);
+        Image image = filled_image();
+        EXPECT_EQ(read(image, c.bytes), c.message);
+        EXPECT_TRUE(is_empty(image));
     }
 }
 
@@ -421,7 +415,7 @@ TEST(JpegReader, HugeDeclaredPicturesTakeNoMemoryForWhatTheyLack) {
     const long allowed_kib = 64L * 1024 + (kAddressSanitizer ? static_cast<long>(Image::kMaxImageBytes / 8 / 1024) : 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes, false); });
+        const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes); });
         EXPECT_TRUE(result.message == messages::kFileError || result.message == messages::kFormatError) << result.message;
         EXPECT_GE(result.grown_kib, 0);
         EXPECT_LT(result.grown_kib, allowed_kib);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "readers/PngReader.h"
+#include "tests/readers/PerPixelReference.h"
 #include "tests/readers/ReaderTestUtil.h"
 
 namespace {
@@ -81,9 +82,7 @@ std::string header_only(std::uint32_t width, std::uint32_t height, int depth, in
     return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", "");
 }
 
-std::string read(Image& image, const std::string& bytes, bool per_pixel = false) {
-    return decode_with<PngReader>(image, bytes, per_pixel);
-}
+std::string read(Image& image, const std::string& bytes) { return decode_with<PngReader>(image, bytes); }
 
 png_color_16 rgb_background(std::uint16_t r, std::uint16_t g, std::uint16_t b) {
     png_color_16 bg{};
@@ -193,11 +192,9 @@ TEST(PngReader, BrokenFilesAreFormatErrorsAndLeaveTheImageEmpty) {
     const std::string cases[] = {"", "BM not a png", whole.substr(0, 8), whole.substr(0, 40),
                                  whole.substr(0, whole.size() - 20), bad_crc};
     for (const std::string& bytes : cases) {
-        for (bool per_pixel : {false, true}) {
-            Image image = filled_image();
-            EXPECT_EQ(read(image, bytes, per_pixel), messages::kFormatError) << bytes.size();
-            EXPECT_TRUE(is_empty(image));
-        }
+        Image image = filled_image();
+        EXPECT_EQ(read(image, bytes), messages::kFormatError) << bytes.size();
+        EXPECT_TRUE(is_empty(image));
     }
 }
 
@@ -220,12 +217,10 @@ TEST(PngReader, TheStreamChecksumIsLeftToTheChunkCrcs) {
     std::string data = whole.substr(at + 8, length);
     data.back() ^= 0x01;
     const std::string tampered = whole.substr(0, at) + chunk("IDAT", data) + whole.substr(at + 12 + length);
-    for (bool per_pixel : {false, true}) {
-        Image image;
-        ASSERT_EQ(read(image, tampered, per_pixel), "");
-        EXPECT_EQ(image.get_color(Point(0, 0), true), Color(10, 20, 30));
-        EXPECT_EQ(image.get_color(Point(1, 1), true), Color(100, 110, 120));
-    }
+    Image image;
+    ASSERT_EQ(read(image, tampered), "");
+    EXPECT_EQ(image.get_color(Point(0, 0), true), Color(10, 20, 30));
+    EXPECT_EQ(image.get_color(Point(1, 1), true), Color(100, 110, 120));
 }
 
 TEST(PngReader, AStreamThatThrowsIsAFormatError) {
@@ -344,13 +339,10 @@ TEST(PngReader, InterlacedFilesOfEveryKindEqualTheirPlainTwins) {
             Image plain;
             ASSERT_EQ(read(plain, plain_file), "");
             const auto expected = memory_of(plain);
-            for (bool per_pixel : {false, true}) {
-                Image image;
-                ASSERT_EQ(read(image, interlaced_file, per_pixel), "") << per_pixel;
-                EXPECT_EQ(memory_of(image), expected) << "interlaced, per pixel " << per_pixel;
-                ASSERT_EQ(read(image, plain_file, per_pixel), "") << per_pixel;
-                EXPECT_EQ(memory_of(image), expected) << "plain, per pixel " << per_pixel;
-            }
+            EXPECT_EQ(memory_of(reader_test::png_per_pixel(plain_file, plain)), expected) << "plain, reference";
+            Image image;
+            ASSERT_EQ(read(image, interlaced_file), "");
+            EXPECT_EQ(memory_of(image), expected) << "interlaced";
         }
     }
 }
@@ -382,11 +374,9 @@ TEST(PngReader, CutHugeFilesFailWithoutMemoryForTheirDeclaredRows) {
     const long allowed_kib = 64L * 1024 + (kAddressSanitizer ? static_cast<long>(Image::kMaxImageBytes / 8 / 1024) : 0);
     for (const auto& c : cases) {
         ASSERT_GT(c.bytes.size(), 40u) << c.name;
-        for (bool per_pixel : {false, true}) {
-            SCOPED_TRACE(testing::Message() << c.name << ", per pixel " << per_pixel);
-            const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes, per_pixel); });
-            EXPECT_EQ(result.message, messages::kFormatError);
-            EXPECT_LT(result.grown_kib, allowed_kib);
-        }
+        SCOPED_TRACE(c.name);
+        const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes); });
+        EXPECT_EQ(result.message, messages::kFormatError);
+        EXPECT_LT(result.grown_kib, allowed_kib);
     }
 }
