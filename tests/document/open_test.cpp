@@ -205,7 +205,7 @@ TEST_F(OpenTest, EveryOutcomeOfAnOpenLeavesItsStateMessageAndResult) {
     const std::vector<Row> rows = {
         {"missing.png", "none", kOpenFailed, After::Unchanged, false},
         {"folder.bmp", "dir", kOpenFailed, After::Unchanged, false},
-        {"picture.gif", "bmp", kUnsupportedFormat, After::Numbers, true},
+        {"picture.xcf", "bmp", kUnsupportedFormat, After::Numbers, true},
         {"picture", "bmp", kUnsupportedFormat, After::Numbers, true},
         {"picture.", "bmp", kUnsupportedFormat, After::Numbers, true},
         {"my.pics/photo", "bmp", kUnsupportedFormat, After::Numbers, true},
@@ -277,7 +277,7 @@ TEST_F(OpenTest, EveryDialogAttemptSetsThePathAndTheRecentFilesAndRepaints) {
         {Bmp("pic.bmp", 9, 3), "", After::Picture, 9, 3},
         {Path("junk.png"), kFormatError, After::Numbers},
         {Path("typed.bmp"), kOpenFailed, After::Unchanged},  // a new name, after the create prompt
-        {Bmp("a.gif"), kUnsupportedFormat, After::Numbers},
+        {Bmp("a.xcf"), kUnsupportedFormat, After::Numbers},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.answer.value_or("Cancel"));
