@@ -29,6 +29,12 @@ std::uint32_t little_endian(const std::uint8_t* p, int bytes) {
     return value;
 }
 
+// Whether the bytes at `at` agree with a four-letter tag as far as the file
+// goes: a cut file agrees.
+bool agrees(const std::uint8_t* bytes, std::size_t size, std::size_t at, const char* tag) {
+    return size <= at || std::memcmp(bytes + at, tag, std::min<std::size_t>(size - at, 4)) == 0;
+}
+
 struct DemuxDelete {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
@@ -108,8 +114,7 @@ void WebpReader::decode(Image& image, std::istream& in) {
     const StreamBytes file(in);
     const std::uint8_t* bytes = file.data();
     const std::size_t size = file.size();
-    const bool riff = size < 4 || std::memcmp(bytes, "RIFF", 4) == 0;
-    if (!riff || (size >= kRiffHeader && std::memcmp(bytes + 8, "WEBP", 4) != 0)) throw Image::format_error();
+    if (!agrees(bytes, size, 0, "RIFF") || !agrees(bytes, size, 8, "WEBP")) throw Image::format_error();
     if (size < kRiffHeader || size - 8 < little_endian(bytes + 4, 4)) throw file_error(messages::kFileError);
     // libwebp takes a canvas past its own area limit for damaged data; the
     // limits here say what such a header is.

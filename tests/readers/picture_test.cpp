@@ -274,6 +274,7 @@ TEST(PictureReaders, BrokenFilesEndInTheirMessageAndPrintNothing) {
         {"GIF with a code size past 8", "x.gif", overwrite(bytes_of("plain.gif"), 799, "\x0C"), messages::kFormatError},
         {"TIFF with damaged LZW data", "x.tif", overwrite(bytes_of("rgb-tiles.tif"), 8, std::string(64, '\xFF')), messages::kFormatError},
         {"a GIF named WebP", "x.webp", bytes_of("plain.gif"), messages::kFormatError},
+        {"three bytes of a GIF named WebP", "x.webp", "GIF", messages::kFormatError},
         {"a WebP named GIF", "x.gif", bytes_of("lossy.webp"), messages::kFormatError},
         {"a GIF named TIFF", "x.tif", bytes_of("plain.gif"), messages::kFormatError},
         {"huge WebP", "x.webp", huge_webp(), messages::kNoImageMemory},
