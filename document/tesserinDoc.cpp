@@ -28,8 +28,11 @@ CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
     formats.add(std::make_unique<BmpFormat>());
     formats.add(std::make_unique<PngFormat>());
     formats.add(std::make_unique<JpegFormat>());
+    formats.add(std::make_unique<WebpFormat>());
     formats.add(std::make_unique<HeifFormat>());
     formats.add(std::make_unique<AvifFormat>());
+    formats.add(std::make_unique<GifFormat>());
+    formats.add(std::make_unique<TiffFormat>());
     MapCommand(framework::kIdFileOpen, [this] { OnFileOpen(); });
 }
 

@@ -2,10 +2,13 @@
 
 #include "image/Image.h"
 #include "readers/BmpReader.h"
+#include "readers/GifReader.h"
 #include "readers/HeifReader.h"
 #include "readers/JpegReader.h"
 #include "readers/PngReader.h"
 #include "readers/Texts.h"
+#include "readers/TiffReader.h"
+#include "readers/WebpReader.h"
 
 BmpFormat::BmpFormat() : ImageFormat({"bmp"}, texts::kBmpDescription) {}
 std::unique_ptr<ImageReader> BmpFormat::create_reader() const { return std::make_unique<BmpReader>(); }
@@ -16,11 +19,20 @@ std::unique_ptr<ImageReader> PngFormat::create_reader() const { return std::make
 JpegFormat::JpegFormat() : ImageFormat({"jpg", "jpeg", "jpe"}, texts::kJpegDescription) {}
 std::unique_ptr<ImageReader> JpegFormat::create_reader() const { return std::make_unique<JpegReader>(); }
 
+WebpFormat::WebpFormat() : ImageFormat({"webp"}, texts::kWebpDescription) {}
+std::unique_ptr<ImageReader> WebpFormat::create_reader() const { return std::make_unique<WebpReader>(); }
+
 HeifFormat::HeifFormat() : ImageFormat({"heic", "heif"}, texts::kHeifDescription) {}
 std::unique_ptr<ImageReader> HeifFormat::create_reader() const { return std::make_unique<HeifReader>(); }
 
 AvifFormat::AvifFormat() : ImageFormat({"avif"}, texts::kAvifDescription) {}
 std::unique_ptr<ImageReader> AvifFormat::create_reader() const { return std::make_unique<HeifReader>(); }
+
+GifFormat::GifFormat() : ImageFormat({"gif"}, texts::kGifDescription) {}
+std::unique_ptr<ImageReader> GifFormat::create_reader() const { return std::make_unique<GifReader>(); }
+
+TiffFormat::TiffFormat() : ImageFormat({"tif", "tiff"}, texts::kTiffDescription) {}
+std::unique_ptr<ImageReader> TiffFormat::create_reader() const { return std::make_unique<TiffReader>(); }
 
 void FormatRegistry::add(std::unique_ptr<ImageFormat> format) {
     if (format) formats_.push_back(std::move(format));

@@ -45,6 +45,12 @@ public:
     std::unique_ptr<ImageReader> create_reader() const override;
 };
 
+class WebpFormat : public ImageFormat {
+public:
+    WebpFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};
+
 // HEIF and AVIF are one container read by one reader; the dialog lists them apart.
 class HeifFormat : public ImageFormat {
 public:
@@ -55,5 +61,17 @@ public:
 class AvifFormat : public ImageFormat {
 public:
     AvifFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};
+
+class GifFormat : public ImageFormat {
+public:
+    GifFormat();
+    std::unique_ptr<ImageReader> create_reader() const override;
+};
+
+class TiffFormat : public ImageFormat {
+public:
+    TiffFormat();
     std::unique_ptr<ImageReader> create_reader() const override;
 };

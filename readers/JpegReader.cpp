@@ -9,8 +9,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "platform/LargePages.h"
 #include "readers/ExifOrientation.h"
+#include "readers/Orientation.h"
 #include "readers/ReaderLimits.h"
 
 namespace {
@@ -125,84 +125,6 @@ void watch_scans(j_common_ptr cinfo) {
     if (decompress->input_scan_number > JpegReader::kMaxScans) std::longjmp(context_of(cinfo).jump, 1);
 }
 
-// One pixel as a 4-byte word: the spare byte lands on the next pixel,
-// which is written after it.
-inline void move_word(std::uint8_t* to, const std::uint8_t* from) {
-    std::uint32_t word;
-    std::memcpy(&word, from, 4);
-    std::memcpy(to, &word, 4);
-}
-
-// Eight pixels, from_step bytes apart in the strip, side by side at to.
-inline void move_eight(std::uint8_t* to, const std::uint8_t* from, std::ptrdiff_t from_step) {
-    move_word(to, from);
-    move_word(to + 3, from + from_step);
-    move_word(to + 6, from + 2 * from_step);
-    move_word(to + 9, from + 3 * from_step);
-    move_word(to + 12, from + 4 * from_step);
-    move_word(to + 15, from + 5 * from_step);
-    move_word(to + 18, from + 6 * from_step);
-    move_word(to + 21, from + 7 * from_step);
-}
-
-// Writes `count` blue-green-red pixels, from_step bytes apart, side by side
-// at to; the last one as three bytes, so nothing past the run is touched.
-inline void gather_colour(std::uint8_t* to, const std::uint8_t* from, std::ptrdiff_t from_step, std::ptrdiff_t count) {
-    const std::ptrdiff_t last = count - 1;
-    std::ptrdiff_t k = 0;
-    for (; k + 8 <= last; k += 8) move_eight(to + 3 * k, from + k * from_step, from_step);
-    if (k < last && last >= 8) {
-        // The eight before the last pixel again: those already written get
-        // the same bytes.
-        move_eight(to + 3 * (last - 8), from + (last - 8) * from_step, from_step);
-    } else {
-        for (; k < last; ++k) move_word(to + 3 * k, from + k * from_step);
-    }
-    std::memcpy(to + 3 * last, from + last * from_step, 3);
-}
-
-// Copies a row of pixels in reverse order.
-void mirror(const std::uint8_t* from, int width, int pixel, std::uint8_t* to) {
-    if (pixel == 1) {
-        std::reverse_copy(from, from + width, to);
-    } else {
-        gather_colour(to, from + 3 * (static_cast<std::ptrdiff_t>(width) - 1), -3, width);
-    }
-}
-
-// Asks for the image row a turn will write kAhead columns later: its cache
-// lines come from memory while the rows before it are written.
-constexpr std::ptrdiff_t kAhead = 24;
-
-inline void fetch_ahead(std::uint8_t* run, std::ptrdiff_t bytes) {
-    for (std::ptrdiff_t b = 0; b < bytes; b += 64) __builtin_prefetch(run + b, 1);
-    __builtin_prefetch(run + bytes - 1, 1);
-}
-
-// Turns a strip of `rows` decoded rows, from_step bytes apart, into image
-// rows: the decoded column at from + i * column_step becomes the run of
-// pixels at to + i * to_step. The image rows are walked in rising addresses.
-void turn_grey(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows, int columns,
-               std::uint8_t* to, std::ptrdiff_t to_step) {
-    for (std::ptrdiff_t i = 0; i < columns; ++i) {
-        const std::uint8_t* s = from + i * column_step;
-        std::uint8_t* d = to + i * to_step;
-        if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, rows);
-        for (std::ptrdiff_t k = 0; k < rows; ++k) d[k] = s[k * from_step];
-    }
-}
-
-// The same for blue-green-red pixels; the strip has padding for the word
-// read past its last pixel.
-void turn_colour(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows,
-                 int columns, std::uint8_t* to, std::ptrdiff_t to_step) {
-    for (std::ptrdiff_t i = 0; i < columns; ++i) {
-        std::uint8_t* d = to + i * to_step;
-        if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, 3 * static_cast<std::ptrdiff_t>(rows));
-        gather_colour(d, from + i * column_step, from_step, rows);
-    }
-}
-
 // Ink over paper: an inverted sample is the light left, so a colour channel
 // is the product of its own ink's light and the black's.
 inline std::uint8_t light(int ink, int black) { return static_cast<std::uint8_t>((ink * black + 127) / 255); }
@@ -305,7 +227,7 @@ void JpegReader::decode_steps() {
     }
 
     jpeg_start_decompress(&cinfo);
-    read_rows();
+    read_placed();
     jpeg_finish_decompress(&cinfo);
 }
 
@@ -347,16 +269,6 @@ void JpegReader::read_colour_profile() {
     if (size <= reader_limits::kMaxChunkBytes) profile_ = ColourProfile::from_icc(icc.get(), size);
 }
 
-void JpegReader::read_rows() {
-    if (orientation_ >= 5) {
-        read_turned();
-        // Turned rows are whole only at the end.
-        profile_.convert(*image_);
-    } else {
-        read_along();
-    }
-}
-
 int JpegReader::read_strip(JSAMPROW* rows, int wanted) {
     jpeg_decompress_struct& cinfo = context_->cinfo;
     wanted = std::min(wanted, static_cast<int>(cinfo.output_height - cinfo.output_scanline));
@@ -379,84 +291,37 @@ int JpegReader::make_strip(int rows, JSAMPROW* pointers) {
     return rows;
 }
 
-void JpegReader::read_along() {
-    jpeg_decompress_struct& cinfo = context_->cinfo;
-    Image& image = *image_;
-    const int h = image.height();
-    const auto w = static_cast<int>(cinfo.output_width);
-    const bool mirrored = orientation_ == 2 || orientation_ == 3;
-    const bool upside_down = orientation_ == 3 || orientation_ == 4;
-    auto image_row = [&](int y) { return image.scanline(upside_down ? h - 1 - y : y); };
-    // Rows that need no change are decoded straight into the image.
-    const bool direct = !cmyk_ && !mirrored;
-    JSAMPROW strip[kAlongRows];
-    const int strip_rows = direct ? kAlongRows : make_strip(kAlongRows, strip);
-    JSAMPROW rows[kAlongRows];
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const auto first = static_cast<int>(cinfo.output_scanline);
-        const int count = std::min(strip_rows, h - first);
-        for (int i = 0; i < count; ++i) rows[i] = direct ? image_row(first + i) : strip[i];
-        const int got = read_strip(rows, count);
-        for (int i = 0; i < got; ++i) {
-            std::uint8_t* to = image_row(first + i);
-            if (!direct) {
-                if (cmyk_) inks_to_colours(rows[i], w, rows[i]);
-                if (mirrored) {
-                    mirror(rows[i], w, channels_ == 1 ? 1 : 3, to);
-                } else {
-                    std::memcpy(to, rows[i], static_cast<std::size_t>(w) * 3);
-                }
-            }
-            // Converted while the row is still in cache.
-            profile_.convert(to, w);
-        }
-    }
-    strip_.reset();
-}
-
-void JpegReader::read_turned() {
+void JpegReader::read_placed() {
     jpeg_decompress_struct& cinfo = context_->cinfo;
     Image& image = *image_;
     const auto w = static_cast<int>(cinfo.output_width);
     const auto h = static_cast<int>(cinfo.output_height);
-    // Decoded column x is image row x (orientations 5 and 6) or w - 1 - x;
-    // decoded row y is image column y (5 and 8) or h - 1 - y.
-    const bool columns_reversed = orientation_ == 7 || orientation_ == 8;
-    const bool rows_reversed = orientation_ == 6 || orientation_ == 7;
-    // The image rows are written from the lowest in memory (the bottom one)
-    // up, so the walk over the decoded columns starts at the one that
-    // becomes the bottom row. Pointers are only formed for rows that exist.
-    const std::ptrdiff_t pixel = channels_ == 1 ? 1 : 3;
-    const int first_column = columns_reversed ? 0 : w - 1;
-    std::uint8_t* const lowest_row = image.scanline(w - 1);
-    const std::ptrdiff_t row_step = image.stride();
-    const std::ptrdiff_t column_step = columns_reversed ? pixel : -pixel;
-    // Every strip writes a short run into every image row, each on a small
-    // page of its own: large pages turn one page fault per 4 KB, taken in
-    // scattered order, and an address-cache miss per run into a few dozen
-    // faults and few misses.
-    platform::PreferLargePages(image.bitmap(), image.image_size());
+    OrientedRows placer(image, orientation_, w, h, channels_ == 1 ? 1 : 3);
+    // Upright rows that need no change are decoded straight into the image.
+    const bool direct = !cmyk_ && (orientation_ == 1 || orientation_ == 4);
+    const int wanted = OrientedRows::swaps_sides(orientation_) ? kStripRows : kAlongRows;
     JSAMPROW rows[kStripRows];
-    const int strip_rows = make_strip(kStripRows, rows);
-    const auto strip_step = static_cast<std::ptrdiff_t>(strip_row_bytes_);
+    const int strip_rows = direct ? wanted : make_strip(wanted, rows);
     while (cinfo.output_scanline < cinfo.output_height) {
         const auto first = static_cast<int>(cinfo.output_scanline);
+        if (direct) {
+            const int count = std::min(strip_rows, h - first);
+            for (int i = 0; i < count; ++i) rows[i] = image.scanline(orientation_ == 4 ? h - 1 - first - i : first + i);
+            const int got = read_strip(rows, count);
+            // Converted while the rows are still in cache.
+            if (profile_.converts()) {
+                for (int i = 0; i < got; ++i) profile_.convert(rows[i], w);
+            }
+            continue;
+        }
         const int got = read_strip(rows, strip_rows);
         if (cmyk_) {
             for (int i = 0; i < got; ++i) inks_to_colours(rows[i], w, rows[i]);
         }
-        // Each decoded column becomes one run of got pixels, written in
-        // rising addresses: a reversed run starts from the strip's last row.
-        const int column = rows_reversed ? h - first - got : first;
-        const std::uint8_t* from = rows_reversed ? rows[got - 1] : rows[0];
-        const std::ptrdiff_t from_step = rows_reversed ? -strip_step : strip_step;
-        from += first_column * pixel;
-        std::uint8_t* to = lowest_row + column * pixel;
-        if (pixel == 1) {
-            turn_grey(from, column_step, from_step, got, w, to, row_step);
-        } else {
-            turn_colour(from, column_step, from_step, got, w, to, row_step);
+        if (profile_.converts()) {
+            for (int i = 0; i < got; ++i) profile_.convert(rows[i], w);
         }
+        placer.place(first, got, rows[0], static_cast<std::ptrdiff_t>(strip_row_bytes_));
     }
     strip_.reset();
 }

@@ -43,11 +43,8 @@ private:
     bool run_library();
     void decode_steps();
     void choose_output();
-    void read_rows();
-    // Orientations 1 to 4: rows stay rows.
-    void read_along();
-    // Orientations 5 to 8: decoded columns become rows.
-    void read_turned();
+    // Decodes strips of rows and places them in the turned image.
+    void read_placed();
     // Decodes up to `wanted` rows into rows[]; gives how many.
     int read_strip(std::uint8_t** rows, int wanted);
     // Makes a strip of up to `rows` decoded rows and points pointers[] at

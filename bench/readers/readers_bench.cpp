@@ -16,6 +16,7 @@
 
 #include "bench/readers/HeifBench.h"
 #include "bench/readers/JpegBench.h"
+#include "bench/readers/PictureBench.h"
 #include "bench/support/BenchSupport.h"
 #include "image/Image.h"
 #include "readers/BmpReader.h"
@@ -124,6 +125,7 @@ int main(int argc, char** argv) {
     bench::WritePhotoPng(g_png, bench::PngKind::Truecolour);
     write_bmp(g_bmp);
     bench::WriteJpegInputs(folder.Path());
+    bench::WritePictureInputs(folder.Path());
     std::printf("inputs: %s (%ju bytes), %s (%ju bytes)\n", g_png.c_str(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(g_png)), g_bmp.c_str(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(g_bmp)));
@@ -133,6 +135,7 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("PNG reader / libpng alone", "PngReaderIntoImage", "LibpngAlone", 1.25);
     reporter.PrintRatio("BMP reader / plain file read", "BmpReaderIntoImage", "PlainFileRead", 2.0);
     bench::PrintJpegRatios(reporter);
+    bench::PrintPictureRatios(reporter);
     bench::PrintHeifRatios(reporter);
     return 0;
 }

@@ -31,9 +31,10 @@ constexpr const char* kFormatError = "フォーマットエラー";
 constexpr const char* kFileError = "ファイルエラー。";
 constexpr const char* kOpenFailed = "ファイルを開けませんでした。";
 constexpr const char* kFilter =
-    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.heic;*.heif;*.avif|DIB ファイル(*.bmp)|*.bmp|"
-    "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|"
-    "HEIF ファイル(*.heic;*.heif)|*.heic;*.heif|AVIF ファイル(*.avif)|*.avif||";
+    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.heic;*.heif;*.avif;*.gif;*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp|"
+    "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
+    "HEIF ファイル(*.heic;*.heif)|*.heic;*.heif|AVIF ファイル(*.avif)|*.avif|"
+    "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff||";
 
 // A format of the test's own under extension ext; make gives its reader, or none.
 struct TestFormat : ImageFormat {
@@ -202,7 +203,7 @@ TEST_F(OpenTest, EveryOutcomeOfAnOpenLeavesItsStateMessageAndResult) {
     const std::vector<Row> rows = {
         {"missing.png", "none", kOpenFailed, After::Unchanged, false},
         {"folder.bmp", "dir", kOpenFailed, After::Unchanged, false},
-        {"picture.gif", "bmp", kUnsupportedFormat, After::Numbers, true},
+        {"picture.xcf", "bmp", kUnsupportedFormat, After::Numbers, true},
         {"picture", "bmp", kUnsupportedFormat, After::Numbers, true},
         {"picture.", "bmp", kUnsupportedFormat, After::Numbers, true},
         {"my.pics/photo", "bmp", kUnsupportedFormat, After::Numbers, true},
@@ -274,7 +275,7 @@ TEST_F(OpenTest, EveryDialogAttemptSetsThePathAndTheRecentFilesAndRepaints) {
         {Bmp("pic.bmp", 9, 3), "", After::Picture, 9, 3},
         {Path("junk.png"), kFormatError, After::Numbers},
         {Path("typed.bmp"), kOpenFailed, After::Unchanged},  // a new name, after the create prompt
-        {Bmp("a.gif"), kUnsupportedFormat, After::Numbers},
+        {Bmp("a.xcf"), kUnsupportedFormat, After::Numbers},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.answer.value_or("Cancel"));

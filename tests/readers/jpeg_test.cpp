@@ -37,14 +37,6 @@ JpegParams grey(int width, int height) {
     return p;
 }
 
-// Where shown pixel (x, y) of a picture turned by an EXIF orientation lies
-// in the stored W x H picture, written out per orientation by hand.
-std::pair<int, int> stored_place(int orientation, int x, int y, int W, int H) {
-    const int from[9][2] = {{0, 0},         {x, y},         {W - 1 - x, y},         {W - 1 - x, H - 1 - y}, {x, H - 1 - y},
-                            {y, x},         {y, H - 1 - x}, {W - 1 - y, H - 1 - x}, {W - 1 - y, x}};
-    return {from[orientation][0], from[orientation][1]};
-}
-
 // The colour of libjpeg's decode at (x, y); inks are mixed in floating
 // point, inverted (255 is no ink) when an Adobe marker said so.
 Color reference_colour(const Decoded& d, int x, int y, bool adobe = true) {
