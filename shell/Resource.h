@@ -52,7 +52,7 @@ inline constexpr const char* kCreateFilePrompt = "%s\nこのファイルは存�
 // What "--help" prints.
 inline constexpr const char* kUsage =
     "使い方: tesserin [オプション] [画像ファイル]\n"
-    "スライドパズルで遊びます。画像ファイル (BMP, PNG, JPEG) を指定すると、その画像でパズルを始めます。\n"
+    "スライドパズルで遊びます。画像ファイル (BMP, PNG, JPEG, WebP, HEIF, AVIF, GIF, TIFF) を指定すると、その画像でパズルを始めます。\n"
     "\n"
     "オプション:\n"
     "  -h, --help     この説明を表示して終了します\n"
