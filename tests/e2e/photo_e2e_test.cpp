@@ -2,9 +2,11 @@
 // real program from the command line, the open dialog and a file manager's
 // drop: each time the board shows it upright, and the program remembers it.
 // A HEIF photo turned by its own rotation and in Display P3 shows upright in
-// sRGB; a broken AVIF ends in its message and the numbers.
+// sRGB; a broken AVIF ends in its message and the numbers; a WebP opens
+// through the dialog.
 
 #include <gtest/gtest.h>
+#include <webp/encode.h>
 
 #include <filesystem>
 #include <fstream>
@@ -64,6 +66,28 @@ bool WriteSidewaysPhoto(const std::string& path) {
     std::ofstream out(path, std::ios::binary);
     out << jpegtest::encode_jpeg(params);
     return static_cast<bool>(out);
+}
+
+// The sideways photo as it shows upright, 200 x 400, losslessly in WebP.
+bool WriteUprightWebp(const std::string& path) {
+    constexpr int kWidth = 200, kHeight = 400;
+    std::vector<std::uint8_t> rgb;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool left = x < kWidth / 2;
+            const bool top = y < kHeight / 2;
+            const Pixel& p = top ? (left ? kStoredBottomLeft : kStoredTopLeft)
+                                 : (left ? kStoredBottomRight : kStoredTopRight);
+            rgb.insert(rgb.end(), {static_cast<std::uint8_t>(p.red), static_cast<std::uint8_t>(p.green),
+                                   static_cast<std::uint8_t>(p.blue)});
+        }
+    }
+    std::uint8_t* encoded = nullptr;
+    const std::size_t size = WebPEncodeLosslessRGB(rgb.data(), kWidth, kHeight, kWidth * 3, &encoded);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(encoded), static_cast<std::streamsize>(size));
+    WebPFree(encoded);
+    return size > 0 && static_cast<bool>(out);
 }
 
 class Photos : public ProgramTest {
@@ -189,6 +213,19 @@ TEST_F(Photos, AHeifPhotoShowsUprightInSrgbAndABrokenAvifShowsNumbers) {
                 [](const WindowImage& image, const BoardOnScreen& board) { return NumbersDifference(image, board, 15); },
                 "broken-avif");
     ExitThroughFileMenu(program, *main_window);
+}
+
+TEST_F(Photos, AWebpOpensThroughTheDialog) {
+    Program program(Executable());
+    program.WriteSettings("[Settings]\n");
+    const std::string photo = program.Folder() + "/wallpaper.WEBP";
+    ASSERT_TRUE(WriteUprightWebp(photo));
+    unsigned long window = StartProgram(program);
+    ASSERT_NE(window, 0u);
+    ASSERT_NO_FATAL_FAILURE(OpenThroughDialog(program, window, photo));
+    EXPECT_TRUE(WaitFor([&] { return WindowTitle(window) == Title(photo); }, 20s)) << WindowTitle(window);
+    ExpectUprightWhenSolved(program, window, "webp");
+    ExitAndExpectRemembered(program, window, photo);
 }
 
 }  // namespace
