@@ -15,9 +15,9 @@ platform::Font MakeFont(int height, int pitchAndFamily) {
     f.italic = false;
     f.underline = false;
     f.strikeOut = false;
-    f.charSet = 128;       // Shift-JIS
-    f.outPrecision = 2;    // character precision
-    f.clipPrecision = 1;   // character precision
+    f.charSet = 128;      // Shift-JIS
+    f.outPrecision = 2;   // character precision
+    f.clipPrecision = 1;  // character precision
     f.quality = 0;
     f.pitchAndFamily = pitchAndFamily;
     f.face = kNumberFace;
@@ -66,7 +66,8 @@ void BoardCell::DrawPiece(platform::DeviceContext& dc, Rect destination, Rect pi
     // surface maps the destination's, so they meet pixel for pixel.
     auto edge = [this](int v) { return static_cast<int>(platform::DeviceEdge(v, sourceRatio)); };
     ImageRenderer().draw_stretched(*source, dc, destination,
-                                   Rect(edge(piece.left), edge(piece.top), edge(piece.right), edge(piece.bottom)), false);
+                                   Rect(edge(piece.left), edge(piece.top), edge(piece.right), edge(piece.bottom)),
+                                   false);
 }
 
 void BoardCell::Draw(platform::DeviceContext& dc, bool solved) const {

@@ -49,8 +49,7 @@ public:
     void Draw(platform::DeviceContext& dc, bool solved) const;
 
     // The text in colour at (x, y) over its shadow one pixel right and down.
-    static void DrawShadowText(platform::DeviceContext& dc, platform::Rgb colour, int x, int y,
-                               std::string_view text);
+    static void DrawShadowText(platform::DeviceContext& dc, platform::Rgb colour, int x, int y, std::string_view text);
 
     // The label of the piece: its number counted from 1.
     std::string NumberText() const;

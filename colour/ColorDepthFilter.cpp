@@ -54,10 +54,18 @@ void unpack_row(const std::uint8_t* row, int width, std::uint8_t* indexes) {
 
 void unpack_row(int bits, const std::uint8_t* row, int width, std::uint8_t* indexes) {
     switch (bits) {
-    case 1: unpack_row<1>(row, width, indexes); break;
-    case 2: unpack_row<2>(row, width, indexes); break;
-    case 4: unpack_row<4>(row, width, indexes); break;
-    default: std::memcpy(indexes, row, static_cast<std::size_t>(width)); break;
+        case 1:
+            unpack_row<1>(row, width, indexes);
+            break;
+        case 2:
+            unpack_row<2>(row, width, indexes);
+            break;
+        case 4:
+            unpack_row<4>(row, width, indexes);
+            break;
+        default:
+            std::memcpy(indexes, row, static_cast<std::size_t>(width));
+            break;
     }
 }
 
@@ -124,9 +132,8 @@ template <class Expander>
 RowTransfer expand_into(const Image& source, Image& result) {
     auto expander = std::make_shared<const Expander>(source);
     const int width = result.width();
-    return [expander, width, &source, &result](int y) {
-        expander->expand(source.scanline(y), width, result.scanline(y));
-    };
+    return
+        [expander, width, &source, &result](int y) { expander->expand(source.scanline(y), width, result.scanline(y)); };
 }
 
 // The result is either 24 bits or indexed with more bits per pixel than the
@@ -135,17 +142,21 @@ RowTransfer row_transfer(const Image& source, Image& result) {
     const int from = source.bit_count();
     if (result.bit_count() < 24) {
         const int width = result.width();
-        return [from, width, &source, &result, indexes = std::vector<std::uint8_t>(static_cast<std::size_t>(width))](
-                   int y) mutable {
+        return [from, width, &source, &result,
+                indexes = std::vector<std::uint8_t>(static_cast<std::size_t>(width))](int y) mutable {
             unpack_row(from, source.scanline(y), width, indexes.data());
             result.set_index_row(y, indexes.data());
         };
     }
     switch (from) {
-    case 1: return expand_into<ByteExpander<1>>(source, result);
-    case 2: return expand_into<ByteExpander<2>>(source, result);
-    case 4: return expand_into<ByteExpander<4>>(source, result);
-    default: return expand_into<IndexExpander>(source, result);
+        case 1:
+            return expand_into<ByteExpander<1>>(source, result);
+        case 2:
+            return expand_into<ByteExpander<2>>(source, result);
+        case 4:
+            return expand_into<ByteExpander<4>>(source, result);
+        default:
+            return expand_into<IndexExpander>(source, result);
     }
 }
 
@@ -154,7 +165,7 @@ RowTransfer row_transfer(const Image& source, Image& result) {
 ColorDepthFilter::ColorDepthFilter(int target_bit_count, int color_count, bool error_diffusion)
     : targetBitCount_(target_bit_count),
       colorCount_(color_count <= 0 || color_count > colours_held(target_bit_count) ? colours_held(target_bit_count)
-                                                                                    : color_count),
+                                                                                   : color_count),
       errorDiffusion_(error_diffusion) {}
 
 ColorDepthFilter::~ColorDepthFilter() = default;
@@ -353,7 +364,8 @@ Color ColorDepthFilter::average(const ColorBox& box) const {
         weight += std::int64_t{c.count} - 1;
         for (int axis = 0; axis < 3; ++axis) sum[axis] += (std::int64_t{c.count} - 1) * channel(c.key, axis);
     }
-    return Color(static_cast<int>(sum[0] / weight), static_cast<int>(sum[1] / weight), static_cast<int>(sum[2] / weight));
+    return Color(static_cast<int>(sum[0] / weight), static_cast<int>(sum[1] / weight),
+                 static_cast<int>(sum[2] / weight));
 }
 
 namespace {
@@ -406,7 +418,8 @@ bool ColorDepthFilter::map_pixels(const Image& picture, Image& result) {
                 const bool last_column = x + 1 == width;
                 std::uint8_t* right = last_column ? nullptr : px + 3;
                 std::uint8_t* down = last_row ? nullptr : below.data() + 3 * static_cast<std::size_t>(x);
-                std::uint8_t* down_right = last_row ? right : below.data() + 3 * static_cast<std::size_t>(last_column ? x : x + 1);
+                std::uint8_t* down_right =
+                    last_row ? right : below.data() + 3 * static_cast<std::size_t>(last_column ? x : x + 1);
                 if (right) add_share(right, error, 3);
                 if (down) add_share(down, error, 3);
                 if (down_right) add_share(down_right, error, 2);

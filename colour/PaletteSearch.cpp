@@ -29,8 +29,8 @@ void PaletteSearch::list_cell(int cell, int red, int green, int blue) {
     const std::size_t n = red_.size();
     int bound = INT32_MAX;
     for (std::size_t i = 0; i < n; ++i)
-        bound = std::min(bound, far_square(red_[i], r0, r1) + far_square(green_[i], g0, g1) +
-                                    far_square(blue_[i], b0, b1));
+        bound =
+            std::min(bound, far_square(red_[i], r0, r1) + far_square(green_[i], g0, g1) + far_square(blue_[i], b0, b1));
     start_[cell] = static_cast<std::uint32_t>(candidates_.size());
     for (std::size_t i = 0; i < n; ++i) {
         if (near_square(red_[i], r0, r1) + near_square(green_[i], g0, g1) + near_square(blue_[i], b0, b1) <= bound)

@@ -33,9 +33,8 @@ constexpr std::size_t kMaxMasks = 128;
 struct FontHash {
     std::size_t operator()(const platform::Font& f) const {
         std::size_t h = std::hash<std::string>{}(f.face);
-        for (int v : {f.height, f.width, f.weight, int(f.italic),
-                      int(f.underline), int(f.strikeOut), f.charSet, f.outPrecision,
-                      f.clipPrecision, f.quality, f.pitchAndFamily}) {
+        for (int v : {f.height, f.width, f.weight, int(f.italic), int(f.underline), int(f.strikeOut), f.charSet,
+                      f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily}) {
             h = h * 1000003u ^ std::hash<int>{}(v);
         }
         return h;
@@ -48,12 +47,23 @@ QFont BaseFont(const platform::Font& request) {
         font.setFamily(QString::fromUtf8(request.face.data(), qsizetype(request.face.size())));
     }
     switch (request.pitchAndFamily & 0xF0) {
-        case kFamilyRoman: font.setStyleHint(QFont::Serif); break;
-        case kFamilySwiss: font.setStyleHint(QFont::SansSerif); break;
-        case kFamilyModern: font.setStyleHint(QFont::Monospace); break;
-        case kFamilyScript: font.setStyleHint(QFont::Cursive); break;
-        case kFamilyDecorative: font.setStyleHint(QFont::Decorative); break;
-        default: break;
+        case kFamilyRoman:
+            font.setStyleHint(QFont::Serif);
+            break;
+        case kFamilySwiss:
+            font.setStyleHint(QFont::SansSerif);
+            break;
+        case kFamilyModern:
+            font.setStyleHint(QFont::Monospace);
+            break;
+        case kFamilyScript:
+            font.setStyleHint(QFont::Cursive);
+            break;
+        case kFamilyDecorative:
+            font.setStyleHint(QFont::Decorative);
+            break;
+        default:
+            break;
     }
     // A named face wins over the pitch: the fixed-pitch hint would otherwise
     // let a monospaced face replace a proportional one that was asked for.
@@ -67,8 +77,7 @@ QFont BaseFont(const platform::Font& request) {
     font.setUnderline(request.underline);
     font.setStrikeOut(request.strikeOut);
     // Pixels on a surface, not a panel: grey-level edges only.
-    font.setStyleStrategy(request.quality == kNonAntialiasedQuality ? QFont::NoAntialias
-                                                                  : QFont::NoSubpixelAntialias);
+    font.setStyleStrategy(request.quality == kNonAntialiasedQuality ? QFont::NoAntialias : QFont::NoSubpixelAntialias);
     return font;
 }
 
@@ -95,8 +104,8 @@ std::shared_ptr<ResolvedFont> Resolve(const platform::Font& request) {
     if (request.height < 0) {
         pixelSize = request.height < -kMaxPixelSize ? kMaxPixelSize : -request.height;
     } else {
-        pixelSize = PixelSizeForCell(font, request.height == 0 ? kDefaultCellHeight
-                                                               : std::min(request.height, 2 * kMaxPixelSize));
+        pixelSize = PixelSizeForCell(
+            font, request.height == 0 ? kDefaultCellHeight : std::min(request.height, 2 * kMaxPixelSize));
     }
     font.setPixelSize(pixelSize);
     if (request.width > 0) {
@@ -116,8 +125,8 @@ std::shared_ptr<const TextMask> MakeMask(const ResolvedFont& f, const QString& t
     // Room for glyphs that overhang their advance or the cell; the box is
     // taken from the character cell's top-left corner.
     const QRect ink = f.metrics.boundingRect(text).translated(0, f.ascent);
-    const QRect box = ink.united(QRect(0, 0, f.metrics.horizontalAdvance(text), f.ascent + f.descent))
-                          .adjusted(-2, -2, 2, 2);
+    const QRect box =
+        ink.united(QRect(0, 0, f.metrics.horizontalAdvance(text), f.ascent + f.descent)).adjusted(-2, -2, 2, 2);
     // The same box on the device, whole pixels around it.
     const int deviceLeft = int(std::floor(box.left() * ratio));
     const int deviceTop = int(std::floor(box.top() * ratio));
@@ -181,8 +190,7 @@ QString MatchFamily(const std::string& face, const char* language) {
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return {};
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-    if (language && *language)
-        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
+    if (language && *language) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;

@@ -14,9 +14,7 @@ constexpr platform::Rgb kOpaqueBackground{255, 255, 255};
 
 QRgb ToQRgb(platform::Rgb c) { return qRgb(c.red, c.green, c.blue); }
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 // (over * a + under * (255 - a)) / 255, rounded, without a division.
 inline int Blend(int over, int under, int a) {
@@ -51,7 +49,8 @@ PainterContext::~PainterContext() {
 }
 
 QRect DeviceRect(const QRect& r, double ratio, const QRect& bounds, int grow) {
-    const std::int64_t l = platform::DeviceEdge(r.left(), ratio) - grow, t = platform::DeviceEdge(r.top(), ratio) - grow;
+    const std::int64_t l = platform::DeviceEdge(r.left(), ratio) - grow,
+                       t = platform::DeviceEdge(r.top(), ratio) - grow;
     const std::int64_t rr = platform::DeviceEdge(std::int64_t(r.right()) + 1, ratio) + grow;
     const std::int64_t b = platform::DeviceEdge(std::int64_t(r.bottom()) + 1, ratio) + grow;
     const int cl = Clamp(l, bounds.left(), bounds.right() + 1), cr = Clamp(rr, bounds.left(), bounds.right() + 1);
@@ -100,7 +99,8 @@ void PainterContext::Touched(const QRect& r) {
     observer_(QRect(int(l), int(t), int(rr - l), int(b - t)));
 }
 
-void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, platform::Rgb colour) {
+void PainterContext::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                          platform::Rgb colour) {
     const QRgb pixel = ToQRgb(colour);
     ForEachDrawable(Device(left), Device(top), Device(right), Device(bottom), [&](const QRect& r) {
         uchar* bits = surface_->bits();
@@ -120,10 +120,10 @@ void PainterContext::FillRect(int left, int top, int right, int bottom, platform
 void PainterContext::Draw3dRect(int x, int y, int cx, int cy, platform::Rgb topLeft, platform::Rgb bottomRight) {
     if (cx <= 0 || cy <= 0) return;
     const std::int64_t l = x, t = y, r = std::int64_t(x) + cx, b = std::int64_t(y) + cy;
-    Fill(l, t, r - 1, t + 1, topLeft);      // top edge, short of the right corner
-    Fill(l, t, l + 1, b - 1, topLeft);      // left edge, short of the bottom corner
-    Fill(r - 1, t, r, b, bottomRight);      // right edge in full
-    Fill(l, b - 1, r, b, bottomRight);      // bottom edge in full
+    Fill(l, t, r - 1, t + 1, topLeft);  // top edge, short of the right corner
+    Fill(l, t, l + 1, b - 1, topLeft);  // left edge, short of the bottom corner
+    Fill(r - 1, t, r, b, bottomRight);  // right edge in full
+    Fill(l, b - 1, r, b, bottomRight);  // bottom edge in full
 }
 
 void PainterContext::SelectFont(const platform::Font& font) { font_ = ResolveFont(font); }
@@ -250,9 +250,9 @@ void PainterContext::StretchBlt(int x, int y, int w, int h, const platform::Pixe
     if (dw <= 0 || dh <= 0) return;
     // The source pixel under the device pixel's centre, when there is one.
     auto nearest = [](std::int64_t i, std::int64_t size, std::int64_t start, std::int64_t count, int limit) {
-        const std::int64_t p =
-            count == size ? start + i
-                          : start + std::int64_t(std::floor((double(i) + 0.5) * double(count) / double(size)));
+        const std::int64_t p = count == size
+                                   ? start + i
+                                   : start + std::int64_t(std::floor((double(i) + 0.5) * double(count) / double(size)));
         return p >= 0 && p < limit ? int(p) : -1;
     };
     std::vector<int> column, row;

@@ -65,7 +65,8 @@ private:
     void Touched(const QRect& r);
     // Copies the device rectangle from source; column[i] and row[j] are the
     // source pixels of its i-th column and j-th row, -1 where there is none.
-    void Copy(const QRect& r, const platform::PixelBlock& source, const std::vector<int>& column, const std::vector<int>& row);
+    void Copy(const QRect& r, const platform::PixelBlock& source, const std::vector<int>& column,
+              const std::vector<int>& row);
 
     std::shared_ptr<QImage> surface_;
     double ratio_ = 1.0;

@@ -40,8 +40,7 @@ public:
 class Dispatcher : public QObject {
 public:
     bool event(QEvent* e) override {
-        if (e->type() != PostedType())
-            return QObject::event(e);
+        if (e->type() != PostedType()) return QObject::event(e);
         const Posting& p = static_cast<PostedEvent*>(e)->posting;
         auto it = LiveWindows().find(p.window);
         if (it != LiveWindows().end() && it->second == p.serial)
@@ -53,8 +52,7 @@ public:
 // Lives in the application's thread as long as the application does.
 Dispatcher* TheDispatcher() {
     QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return nullptr;
+    if (!app) return nullptr;
     // Goes with the application; a later application gets a new one.
     static QPointer<Dispatcher> dispatcher;
     if (!dispatcher) {
@@ -73,8 +71,7 @@ QueuedMessageWindow::~QueuedMessageWindow() { LiveWindows().erase(this); }
 
 bool QueuedMessageWindow::Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     Dispatcher* dispatcher = TheDispatcher();
-    if (!dispatcher)
-        return false;
+    if (!dispatcher) return false;
     QCoreApplication::postEvent(dispatcher, new PostedEvent({this, LiveWindows().at(this), message, wParam, lParam}));
     return true;
 }

@@ -51,11 +51,9 @@ CtesserinDoc::~CtesserinDoc() {
 }
 
 bool CtesserinDoc::OnNewDocument() {
-    if (!framework::Document::OnNewDocument())
-        return false;
+    if (!framework::Document::OnNewDocument()) return false;
     opened = true;
-    if (image)
-        ShowNumbers();
+    if (image) ShowNumbers();
     return true;
 }
 
@@ -64,13 +62,10 @@ void CtesserinDoc::ShowNumbers() {
     image.reset();
 }
 
-bool CtesserinDoc::OnOpenDocument(const std::string& path) {
-    return OpenImage(path) == OpenResult::Done;
-}
+bool CtesserinDoc::OnOpenDocument(const std::string& path) { return OpenImage(path) == OpenResult::Done; }
 
 CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
-    if (!framework::Document::OnOpenDocument(path))
-        return OpenResult::FileNotOpened;
+    if (!framework::Document::OnOpenDocument(path)) return OpenResult::FileNotOpened;
     opened = true;
 
     auto candidate = std::make_unique<Image>();
@@ -118,12 +113,10 @@ void CtesserinDoc::OnFileOpen() {
 void CtesserinDoc::OpenLastImage() {
     // A file named on the command line is what the player asked for now.
     const framework::Application* app = framework::AfxGetApp();
-    if (app && app->GetCommandLineInfo().command == framework::CommandLineInfo::FileOpen)
-        return;
+    if (app && app->GetCommandLineInfo().command == framework::CommandLineInfo::FileOpen) return;
     framework::ProfileStore store = SettingsStore();
     const std::string last = store.getString(doc::kImageKey, "");
-    if (last.empty())
-        return;
+    if (last.empty()) return;
     if (OpenImage(last) == OpenResult::FileNotOpened) {
         // Deleted or moved since: said once, then forgotten, so that the
         // next start does not say it again.

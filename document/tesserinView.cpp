@@ -6,28 +6,22 @@
 
 CtesserinView::CtesserinView() {
     MapCommand(doc::kIdCoarser, [this] {
-        if (PuzzleBoard* board = Board())
-            board->Coarser();
+        if (PuzzleBoard* board = Board()) board->Coarser();
     });
     MapCommand(doc::kIdFiner, [this] {
-        if (PuzzleBoard* board = Board())
-            board->Finer();
+        if (PuzzleBoard* board = Board()) board->Finer();
     });
     MapCommand(doc::kIdShuffle, [this] {
-        if (PuzzleBoard* board = Board())
-            board->Shuffle();
+        if (PuzzleBoard* board = Board()) board->Shuffle();
     });
 }
 
 CtesserinView::~CtesserinView() {
     // The board outlives the view by a moment while the document closes.
-    if (PuzzleBoard* board = Board(); board && board->view == this)
-        board->view = nullptr;
+    if (PuzzleBoard* board = Board(); board && board->view == this) board->view = nullptr;
 }
 
-CtesserinDoc* CtesserinView::GetDocument() const {
-    return static_cast<CtesserinDoc*>(framework::View::GetDocument());
-}
+CtesserinDoc* CtesserinView::GetDocument() const { return static_cast<CtesserinDoc*>(framework::View::GetDocument()); }
 
 PuzzleBoard* CtesserinView::Board() const {
     CtesserinDoc* document = GetDocument();
@@ -37,13 +31,11 @@ PuzzleBoard* CtesserinView::Board() const {
 void CtesserinView::OnInitialUpdate() {
     framework::View::OnInitialUpdate();
     RecalcParentLayout();
-    if (PuzzleBoard* board = Board())
-        board->view = this;
+    if (PuzzleBoard* board = Board()) board->view = this;
     // Once, at start-up: the picture of the last run comes back before the
     // board is laid out.
     if (!initialized) {
-        if (CtesserinDoc* document = GetDocument())
-            document->OpenLastImage();
+        if (CtesserinDoc* document = GetDocument()) document->OpenLastImage();
     }
     relayout();
     initialized = true;
@@ -51,15 +43,13 @@ void CtesserinView::OnInitialUpdate() {
 
 void CtesserinView::relayout() {
     PuzzleBoard* board = Board();
-    if (!board)
-        return;
+    if (!board) return;
     Rect window = GetWindowRect();
     board::ApplyLayout(*board, board::LayoutForWindow(window.width(), window.height()));
 }
 
 void CtesserinView::OnDraw(platform::DeviceContext& dc) {
-    if (PuzzleBoard* board = Board())
-        board->Draw(dc);
+    if (PuzzleBoard* board = Board()) board->Draw(dc);
 }
 
 bool CtesserinView::OnEraseBkgnd(platform::DeviceContext& dc) {
@@ -71,15 +61,12 @@ bool CtesserinView::OnEraseBkgnd(platform::DeviceContext& dc) {
 void CtesserinView::OnLButtonDown(unsigned, Point point) {
     SetCapture();
     tracking = true;
-    if (PuzzleBoard* board = Board())
-        board->MoveAt(point.x, point.y);
+    if (PuzzleBoard* board = Board()) board->MoveAt(point.x, point.y);
 }
 
 void CtesserinView::OnMouseMove(unsigned, Point point) {
-    if (!tracking)
-        return;
-    if (PuzzleBoard* board = Board())
-        board->MoveAt(point.x, point.y);
+    if (!tracking) return;
+    if (PuzzleBoard* board = Board()) board->MoveAt(point.x, point.y);
 }
 
 void CtesserinView::OnLButtonUp(unsigned, Point) {
@@ -88,11 +75,9 @@ void CtesserinView::OnLButtonUp(unsigned, Point) {
 }
 
 void CtesserinView::OnSize(int, int) {
-    if (initialized)
-        relayout();
+    if (initialized) relayout();
 }
 
 void CtesserinView::OnDevicePixelRatioChanged() {
-    if (PuzzleBoard* board = Board(); board && board->view == this)
-        board->MatchDeviceRatio();
+    if (PuzzleBoard* board = Board(); board && board->view == this) board->MatchDeviceRatio();
 }

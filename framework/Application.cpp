@@ -33,8 +33,7 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
             info.fileName.clear();
             return info;
         }
-        if (!argument.empty() && argument[0] == '-')
-            continue;
+        if (!argument.empty() && argument[0] == '-') continue;
         if (info.command == CommandLineInfo::FileNew) {
             info.command = CommandLineInfo::FileOpen;
             info.fileName = argument;
@@ -49,24 +48,20 @@ Application::Application(FrameworkTexts texts) {
     SetFrameworkTexts(std::move(texts));
     MapCommand(kIdFileNew, [this] { OnFileNew(); });
     MapCommand(kIdFileOpen, [this] { OnFileOpen(); });
-    MapCommandRange(kIdFileMruFirst, kIdFileMruLast,
-                    [this](int id) { OnOpenRecentFile(id - kIdFileMruFirst); });
+    MapCommandRange(kIdFileMruFirst, kIdFileMruLast, [this](int id) { OnOpenRecentFile(id - kIdFileMruFirst); });
     MapCommand(kIdAppExit, [this] { OnAppExit(); });
 }
 
 Application::~Application() {
     template_.reset();
-    if (theApp == this)
-        theApp = nullptr;
+    if (theApp == this) theApp = nullptr;
 }
 
 int Application::Run(int& argc, char** argv) {
     std::unique_ptr<QApplication> qtApp;
-    if (!QCoreApplication::instance())
-        qtApp = std::make_unique<QtApplication>(argc, argv);
+    if (!QCoreApplication::instance()) qtApp = std::make_unique<QtApplication>(argc, argv);
     int code = 1;
-    if (InitInstance())
-        code = QApplication::exec();
+    if (InitInstance()) code = QApplication::exec();
     int exitCode = ExitInstance();
     // Every window goes before the Qt application does.
     template_.reset();
@@ -77,8 +72,7 @@ bool Application::InitInstance() { return true; }
 
 int Application::ExitInstance() {
     if (recentFiles_) {
-        if (const platform::ProfileFile* profile = Profile())
-            recentFiles_->WriteList(*profile);
+        if (const platform::ProfileFile* profile = Profile()) recentFiles_->WriteList(*profile);
     }
     return 0;
 }
@@ -92,37 +86,31 @@ void Application::SetProfileName(const std::string& path) {
 
 void Application::LoadStdProfileSettings(int n) {
     recentFiles_ = std::make_unique<RecentFileList>(GetFrameworkTexts().recentFileSection, n);
-    if (const platform::ProfileFile* profile = Profile())
-        recentFiles_->ReadList(*profile);
+    if (const platform::ProfileFile* profile = Profile()) recentFiles_->ReadList(*profile);
 }
 
 void Application::AddToRecentFileList(const std::string& path) {
-    if (recentFiles_)
-        recentFiles_->Add(path);
+    if (recentFiles_) recentFiles_->Add(path);
 }
 
-void Application::AddDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate) {
-    template_ = std::move(docTemplate);
-}
+void Application::AddDocTemplate(std::unique_ptr<SingleDocTemplate> docTemplate) { template_ = std::move(docTemplate); }
 
 FrameWindow* Application::MainWindow() const {
-    if (!template_ || !template_->GetFrame() || template_->GetFrame()->IsDestroyed())
-        return nullptr;
+    if (!template_ || !template_->GetFrame() || template_->GetFrame()->IsDestroyed()) return nullptr;
     return template_->GetFrame();
 }
 
 bool Application::ProcessShellCommand(const CommandLineInfo& info) {
     commandLine_ = info;
     switch (info.command) {
-    case CommandLineInfo::FileNew:
-        if (!OnCmdMsg(kIdFileNew))
-            OnFileNew();
-        return MainWindow() != nullptr;
-    case CommandLineInfo::FileOpen:
-        return OpenDocumentFile(info.fileName) != nullptr;
-    case CommandLineInfo::PrintVersion:
-    case CommandLineInfo::PrintHelp:
-        return false;
+        case CommandLineInfo::FileNew:
+            if (!OnCmdMsg(kIdFileNew)) OnFileNew();
+            return MainWindow() != nullptr;
+        case CommandLineInfo::FileOpen:
+            return OpenDocumentFile(info.fileName) != nullptr;
+        case CommandLineInfo::PrintVersion:
+        case CommandLineInfo::PrintHelp:
+            return false;
     }
     return false;
 }
@@ -132,28 +120,23 @@ Document* Application::OpenDocumentFile(const std::string& path) {
 }
 
 void Application::OnFileNew() {
-    if (template_)
-        template_->OpenDocumentFile(nullptr);
+    if (template_) template_->OpenDocumentFile(nullptr);
 }
 
 void Application::OnFileOpen() {
     OpenFileRequest request;
     request.filter = GetFrameworkTexts().allFilesFilter;
-    if (auto path = ShowOpenFileDialog(request))
-        OpenDocumentFile(*path);
+    if (auto path = ShowOpenFileDialog(request)) OpenDocumentFile(*path);
 }
 
 void Application::OnOpenRecentFile(int index) {
-    if (!recentFiles_ || index < 0 || index >= static_cast<int>(recentFiles_->Entries().size()))
-        return;
+    if (!recentFiles_ || index < 0 || index >= static_cast<int>(recentFiles_->Entries().size())) return;
     std::string path = recentFiles_->Entries()[index];
-    if (!OpenDocumentFile(path))
-        recentFiles_->Remove(index);
+    if (!OpenDocumentFile(path)) recentFiles_->Remove(index);
 }
 
 void Application::OnAppExit() {
-    if (FrameWindow* frame = MainWindow())
-        frame->close();
+    if (FrameWindow* frame = MainWindow()) frame->close();
 }
 
 }  // namespace framework

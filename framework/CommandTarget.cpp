@@ -6,19 +6,16 @@ CommandTarget::~CommandTarget() = default;
 
 bool CommandTarget::HandlesCommand(int id) const {
     auto it = commands_.upper_bound(id);
-    if (it == commands_.begin())
-        return false;
+    if (it == commands_.begin()) return false;
     --it;
     return id <= it->second.last;
 }
 
 bool CommandTarget::OnCmdMsg(int id) {
     auto it = commands_.upper_bound(id);
-    if (it == commands_.begin())
-        return false;
+    if (it == commands_.begin()) return false;
     --it;
-    if (id > it->second.last)
-        return false;
+    if (id > it->second.last) return false;
     // Copy: the handler may replace the mapping or destroy this target.
     auto handler = it->second.handler;
     handler(id);
@@ -42,8 +39,7 @@ void CommandTarget::MapCommandRange(int first, int last, std::function<void(int)
 
 bool RouteCommand(int id, std::initializer_list<CommandTarget*> targets) {
     for (CommandTarget* target : targets) {
-        if (target && target->OnCmdMsg(id))
-            return true;
+        if (target && target->OnCmdMsg(id)) return true;
     }
     return false;
 }

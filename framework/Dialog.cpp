@@ -22,8 +22,7 @@ int MulDiv(int a, int b, int c) {
 }
 
 QWidget* DefaultParent(QWidget* parent) {
-    if (parent)
-        return parent;
+    if (parent) return parent;
     Application* app = AfxGetApp();
     return app ? app->MainWindow() : nullptr;
 }
@@ -33,8 +32,7 @@ QWidget* DefaultParent(QWidget* parent) {
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
     static const QString kLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const QFontMetrics metrics(font);
-    return DialogBaseUnits{(metrics.horizontalAdvance(kLetters) / 26 + 1) / 2,
-                           metrics.ascent() + metrics.descent()};
+    return DialogBaseUnits{(metrics.horizontalAdvance(kLetters) / 26 + 1) / 2, metrics.ascent() + metrics.descent()};
 }
 
 QRect MapDialogRect(const QRect& units, DialogBaseUnits base) {
@@ -62,8 +60,7 @@ Dialog::Dialog(DialogTemplate dialogTemplate, QWidget* parent)
 Dialog::~Dialog() = default;
 
 void Dialog::Create() {
-    if (created_)
-        return;
+    if (created_) return;
     created_ = true;
     setWindowTitle(QString::fromStdString(template_.caption));
     setFont(DialogFont(template_.fontFace, template_.fontPoints));
@@ -72,33 +69,32 @@ void Dialog::Create() {
     for (const DialogControl& control : template_.controls) {
         QWidget* widget = MakeControl(control);
         widget->setGeometry(MapDialogRect(control.units));
-        if (control.id != kIdStatic)
-            items_.emplace(control.id, widget);
+        if (control.id != kIdStatic) items_.emplace(control.id, widget);
     }
     OnInitDialog();
 }
 
 QWidget* Dialog::MakeControl(const DialogControl& control) {
     switch (control.kind) {
-    case DialogControl::Kind::Icon: {
-        auto* label = new QLabel(this);
-        label->setPixmap(control.icon.pixmap(MapDialogRect(control.units).size()));
-        return label;
-    }
-    case DialogControl::Kind::PushButton: {
-        auto* button = new QPushButton(QString::fromStdString(control.text), this);
-        button->setDefault(control.defaultButton);
-        const int id = control.id;
-        connect(button, &QPushButton::clicked, this, [this, id] {
-            if (id == kIdOk)
-                OnOK();
-            else if (id == kIdCancel)
-                OnCancel();
-        });
-        return button;
-    }
-    case DialogControl::Kind::Text:
-        break;
+        case DialogControl::Kind::Icon: {
+            auto* label = new QLabel(this);
+            label->setPixmap(control.icon.pixmap(MapDialogRect(control.units).size()));
+            return label;
+        }
+        case DialogControl::Kind::PushButton: {
+            auto* button = new QPushButton(QString::fromStdString(control.text), this);
+            button->setDefault(control.defaultButton);
+            const int id = control.id;
+            connect(button, &QPushButton::clicked, this, [this, id] {
+                if (id == kIdOk)
+                    OnOK();
+                else if (id == kIdCancel)
+                    OnCancel();
+            });
+            return button;
+        }
+        case DialogControl::Kind::Text:
+            break;
     }
     auto* label = new QLabel(this);
     label->setTextFormat(Qt::PlainText);

@@ -6,9 +6,8 @@
 
 namespace framework {
 
-SingleDocTemplate::SingleDocTemplate(int resourceId, std::string templateString,
-                                     DocumentFactory makeDocument, FrameFactory makeFrame,
-                                     ViewFactory makeView)
+SingleDocTemplate::SingleDocTemplate(int resourceId, std::string templateString, DocumentFactory makeDocument,
+                                     FrameFactory makeFrame, ViewFactory makeView)
     : resourceId_(resourceId),
       makeDocument_(std::move(makeDocument)),
       makeFrame_(std::move(makeFrame)),
@@ -17,8 +16,7 @@ SingleDocTemplate::SingleDocTemplate(int resourceId, std::string templateString,
     while (true) {
         auto end = templateString.find('\n', start);
         strings_.push_back(templateString.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos)
-            break;
+        if (end == std::string::npos) break;
         start = end + 1;
     }
 }
@@ -32,14 +30,11 @@ std::string SingleDocTemplate::GetDocString(DocString index) const {
 
 bool SingleDocTemplate::CreateFrame() {
     frame_ = makeFrame_();
-    if (!frame_)
-        return false;
+    if (!frame_) return false;
     frame_->SetBaseTitle(GetDocString(WindowTitle));
-    if (!frame_->LoadFrame())
-        return false;
+    if (!frame_->LoadFrame()) return false;
     view_ = makeView_();
-    if (!view_ || !view_->Create(frame_.get()))
-        return false;
+    if (!view_ || !view_->Create(frame_.get())) return false;
     document_->AddView(view_.get());
     frame_->SetActiveView(view_.get());
     FrameWindow* frame = frame_.get();
@@ -52,8 +47,7 @@ Document* SingleDocTemplate::OpenDocumentFile(const std::string* path) {
     bool frameCreated = false;
     if (!document_) {
         document_ = makeDocument_();
-        if (!document_)
-            return nullptr;
+        if (!document_) return nullptr;
     }
     if (!frame_) {
         frameCreated = true;
@@ -66,22 +60,17 @@ Document* SingleDocTemplate::OpenDocumentFile(const std::string* path) {
     if (!ok) {
         // A frame made for this call goes again, and the document with it;
         // an existing document was not touched and stays.
-        if (frameCreated)
-            DestroyAll();
+        if (frameCreated) DestroyAll();
         return nullptr;
     }
-    if (path)
-        document_->SetPathName(*path);
-    if (view_)
-        view_->OnInitialUpdate();
+    if (path) document_->SetPathName(*path);
+    if (view_) view_->OnInitialUpdate();
     return document_.get();
 }
 
 void SingleDocTemplate::CloseAllDocuments() {
-    if (frame_)
-        frame_->SetActiveView(nullptr);
-    if (document_)
-        document_->SetTitleListener(nullptr);
+    if (frame_) frame_->SetActiveView(nullptr);
+    if (document_) document_->SetTitleListener(nullptr);
     view_.reset();
     document_.reset();
 }

@@ -20,12 +20,11 @@ public:
     using ViewFactory = std::function<std::unique_ptr<View>()>;
 
     // templateString: "\n"-separated fields, the first the window title.
-    SingleDocTemplate(int resourceId, std::string templateString, DocumentFactory makeDocument,
-                      FrameFactory makeFrame, ViewFactory makeView);
+    SingleDocTemplate(int resourceId, std::string templateString, DocumentFactory makeDocument, FrameFactory makeFrame,
+                      ViewFactory makeView);
     ~SingleDocTemplate();
 
-    enum DocString { WindowTitle, DocName, FileNewName, FilterName, FilterExt, RegFileTypeId,
-                     RegFileTypeName };
+    enum DocString { WindowTitle, DocName, FileNewName, FilterName, FilterExt, RegFileTypeId, RegFileTypeName };
     std::string GetDocString(DocString index) const;
     int ResourceId() const { return resourceId_; }
 

@@ -8,17 +8,16 @@
 #include <filesystem>
 
 #include "framework/Application.h"
+#include "framework/FrameworkTexts.h"
 #include "framework/MessageBox.h"
 #include "framework/View.h"
-#include "framework/FrameworkTexts.h"
 
 namespace framework {
 
 Document::Document() : title_(GetFrameworkTexts().untitled) {}
 
 Document::~Document() {
-    for (View* view : views_)
-        view->document_ = nullptr;
+    for (View* view : views_) view->document_ = nullptr;
 }
 
 bool Document::OnNewDocument() {
@@ -36,8 +35,7 @@ bool Document::OnOpenDocument(const std::string& path) {
         ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
         ::close(fd);
     }
-    if (!ok)
-        AfxMessageBox(GetFrameworkTexts().fileOpenFailed);
+    if (!ok) AfxMessageBox(GetFrameworkTexts().fileOpenFailed);
     return ok;
 }
 
@@ -48,35 +46,30 @@ void Document::SetPathName(const std::string& path, bool addToRecentFiles) {
     std::string name = std::filesystem::path(pathName_).filename().string();
     SetTitle(name.empty() ? pathName_ : name);
     if (addToRecentFiles) {
-        if (Application* app = AfxGetApp())
-            app->AddToRecentFileList(pathName_);
+        if (Application* app = AfxGetApp()) app->AddToRecentFileList(pathName_);
     }
 }
 
 void Document::SetTitle(const std::string& title) {
     title_ = title;
-    if (titleListener_)
-        titleListener_(title_);
+    if (titleListener_) titleListener_(title_);
 }
 
 void Document::UpdateAllViews(View* sender) {
     for (View* view : views_) {
-        if (view != sender)
-            view->OnUpdate(sender);
+        if (view != sender) view->OnUpdate(sender);
     }
 }
 
 void Document::AddView(View* view) {
-    if (!view || std::find(views_.begin(), views_.end(), view) != views_.end())
-        return;
+    if (!view || std::find(views_.begin(), views_.end(), view) != views_.end()) return;
     views_.push_back(view);
     view->document_ = this;
 }
 
 void Document::RemoveView(View* view) {
     auto it = std::find(views_.begin(), views_.end(), view);
-    if (it == views_.end())
-        return;
+    if (it == views_.end()) return;
     views_.erase(it);
     view->document_ = nullptr;
 }

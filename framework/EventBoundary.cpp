@@ -51,13 +51,11 @@ bool IsPlayerAct(QEvent::Type type) {
 QtApplication::QtApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool QtApplication::notify(QObject* receiver, QEvent* event) {
-    if (QThread::currentThread() != thread())
-        return QApplication::notify(receiver, event);
+    if (QThread::currentThread() != thread()) return QApplication::notify(receiver, event);
     // The player acted, so what was shown may be news again; a press or a
     // key on a box that is up only answers it.
     Reports& reports = TheReports();
-    if (!reports.showing && IsPlayerAct(event->type()))
-        reports.shown.clear();
+    if (!reports.showing && IsPlayerAct(event->type())) reports.shown.clear();
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
@@ -79,8 +77,7 @@ void ReportHandlerFailure(const std::exception& error) {
     // Shown once the current event is over: a box opened inside a paint
     // would paint again beneath itself and fail again. While one is up, the
     // loop showing it takes the new text next.
-    if (reports.showing || reports.posted)
-        return;
+    if (reports.showing || reports.posted) return;
     reports.posted = true;
     QMetaObject::invokeMethod(QCoreApplication::instance(), ShowWaiting, Qt::QueuedConnection);
 }

@@ -25,16 +25,14 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     while (true) {
         auto end = text.find(separator, start);
         parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos)
-            return parts;
+        if (end == std::string::npos) return parts;
         start = end + 1;
     }
 }
 
 std::string Trim(const std::string& text) {
     auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
@@ -43,8 +41,7 @@ std::string Trim(const std::string& text) {
 QString CreatePromptText(const QString& path) {
     QString text = QString::fromStdString(GetFrameworkTexts().createFilePrompt);
     qsizetype at = text.indexOf(QLatin1String("%s"));
-    if (at >= 0)
-        text.replace(at, 2, path);
+    if (at >= 0) text.replace(at, 2, path);
     return text;
 }
 
@@ -62,8 +59,7 @@ public:
             const QStringList files = selectedFiles();
             if (files.size() == 1) {
                 QFileInfo info(files.first());
-                if (!info.exists() && !AskCreate(info))
-                    return;
+                if (!info.exists() && !AskCreate(info)) return;
             }
         }
         QFileDialog::accept();
@@ -73,8 +69,8 @@ private:
     bool AskCreate(const QFileInfo& info) {
         QString caption = QString::fromStdString(GetFrameworkTexts().appTitle);
         QString text = CreatePromptText(QDir::toNativeSeparators(info.absoluteFilePath()));
-        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes) == QMessageBox::Yes;
+        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+               QMessageBox::Yes;
     }
 
     bool createPrompt_;
@@ -85,16 +81,13 @@ std::vector<FileFilter> ParseFileFilter(const std::string& filter) {
     std::vector<FileFilter> result;
     std::vector<std::string> parts = Split(filter, '|');
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].empty() && parts[i + 1].empty())
-            break;  // the closing "||"
+        if (parts[i].empty() && parts[i + 1].empty()) break;  // the closing "||"
         FileFilter entry{parts[i], {}};
         for (const std::string& pattern : Split(parts[i + 1], ';')) {
             std::string trimmed = Trim(pattern);
-            if (!trimmed.empty())
-                entry.patterns.push_back(trimmed);
+            if (!trimmed.empty()) entry.patterns.push_back(trimmed);
         }
-        if (!entry.patterns.empty())
-            result.push_back(std::move(entry));
+        if (!entry.patterns.empty()) result.push_back(std::move(entry));
     }
     return result;
 }
@@ -115,30 +108,23 @@ std::string CaseInsensitivePattern(const std::string& pattern) {
 }
 
 std::optional<std::string> ShowOpenFileDialog(const OpenFileRequest& request) {
-    if (Hook())
-        return Hook()(request);
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return std::nullopt;
+    if (Hook()) return Hook()(request);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return std::nullopt;
 
     QStringList nameFilters;
     for (const FileFilter& entry : ParseFileFilter(request.filter)) {
         QStringList patterns;
         for (const std::string& pattern : entry.patterns)
-            patterns << QString::fromStdString(pattern == "*.*" ? std::string("*")
-                                                                 : CaseInsensitivePattern(pattern));
+            patterns << QString::fromStdString(pattern == "*.*" ? std::string("*") : CaseInsensitivePattern(pattern));
         nameFilters << QString::fromStdString(entry.description) + " (" + patterns.join(' ') + ")";
     }
     OpenDialog dialog(QApplication::activeWindow(), request.createPrompt);
     // The patterns are spelled for either case; show only the descriptions.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (!nameFilters.isEmpty())
-        dialog.setNameFilters(nameFilters);
-    if (!request.defaultExtension.empty())
-        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
-    if (!request.directory.empty())
-        dialog.setDirectory(QString::fromStdString(request.directory));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
+    if (!nameFilters.isEmpty()) dialog.setNameFilters(nameFilters);
+    if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    if (!request.directory.empty()) dialog.setDirectory(QString::fromStdString(request.directory));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     // The name as the file system spells it, not the text shown.
     return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }

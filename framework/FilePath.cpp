@@ -6,9 +6,7 @@ namespace framework {
 
 namespace {
 
-bool IsShiftJisLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+bool IsShiftJisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Position of the last separator byte, or npos. In UTF-8 every byte of a
 // multi-byte character is 0x80 or above, so an ASCII separator byte is always
@@ -22,8 +20,7 @@ size_t LastSeparator(const std::string& path, char separator, CodePage cp) {
             ++i;  // the trail byte; a lead byte at the very end ends the scan
             continue;
         }
-        if (path[i] == separator)
-            found = i;
+        if (path[i] == separator) found = i;
     }
     return found;
 }

@@ -5,31 +5,28 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMimeData>
 #include <QUrl>
-#include <QLayout>
 #include <algorithm>
 
 #include "framework/Application.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/EventBoundary.h"
-#include "framework/View.h"
 #include "framework/FrameworkTexts.h"
+#include "framework/View.h"
 
 namespace framework {
 
 FrameWindow::FrameWindow() : baseTitle_(GetFrameworkTexts().appTitle) { setAcceptDrops(true); }
 
 std::optional<std::string> FrameWindow::DroppedFile(const QMimeData* data) {
-    if (!data || !data->hasUrls())
-        return std::nullopt;
+    if (!data || !data->hasUrls()) return std::nullopt;
     const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.front().isLocalFile())
-        return std::nullopt;
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
     QString path = urls.front().toLocalFile();
-    if (path.isEmpty())
-        return std::nullopt;
+    if (path.isEmpty()) return std::nullopt;
     return QFile::encodeName(path).toStdString();
 }
 
@@ -52,8 +49,7 @@ void FrameWindow::dropEvent(QDropEvent* e) {
     QMetaObject::invokeMethod(
         this,
         [file = *path] {
-            if (Application* app = AfxGetApp())
-                app->OpenDocumentFile(file);
+            if (Application* app = AfxGetApp()) app->OpenDocumentFile(file);
         },
         Qt::QueuedConnection);
 }
@@ -95,8 +91,7 @@ int FrameWindow::OnCreate() { return 0; }
 
 bool FrameWindow::LoadFrame() {
     CreateStruct cs;
-    if (!PreCreateWindow(cs))
-        return false;
+    if (!PreCreateWindow(cs)) return false;
     // Like any window system, this one makes windows only up to a limit; a
     // corrupt settings file must not ask for a window it cannot make (or a
     // surface of gigabytes).
@@ -108,8 +103,7 @@ bool FrameWindow::LoadFrame() {
     // the frame's own size is known only once the window manager has framed
     // the window, so the size is corrected then (see event()). Where the
     // compositor places windows, only the size is asked for.
-    if (CanPlaceItself())
-        move(cs.x, cs.y);
+    if (CanPlaceItself()) move(cs.x, cs.y);
     resize(cs.cx, cs.cy);
     pendingOuterSize_ = QSize(cs.cx, cs.cy);
     return OnCreate() != -1;
@@ -120,8 +114,7 @@ QSize FrameWindow::ClientSizeForOuter(const QRect& outer, const QRect& inner, co
     // Without that offset a larger outer rectangle is no frame: Qt read it
     // back from the server while its own size still lagged behind, as when
     // another program moves and resizes the window in quick succession.
-    if (inner.left() <= outer.left() && inner.top() <= outer.top())
-        return QSize();
+    if (inner.left() <= outer.left() && inner.top() <= outer.top()) return QSize();
     int extraWidth = outer.width() - inner.width();
     int extraHeight = outer.height() - inner.height();
     return QSize(std::max(wanted.width() - extraWidth, 1), std::max(wanted.height() - extraHeight, 1));
@@ -144,8 +137,7 @@ bool FrameWindow::event(QEvent* e) {
 }
 
 void FrameWindow::RecalcLayout() {
-    if (layout())
-        layout()->activate();
+    if (layout()) layout()->activate();
 }
 
 void FrameWindow::SetActiveView(View* view) { view_ = view; }
@@ -173,8 +165,8 @@ QAction* FrameWindow::CommandAction(int id, const QString& text, const QString& 
 }
 
 void FrameWindow::OnUpdateFrameTitle(const std::string& documentTitle) {
-    std::string title = documentTitle.empty() ? baseTitle_
-                                              : documentTitle + GetFrameworkTexts().titleSeparator + baseTitle_;
+    std::string title =
+        documentTitle.empty() ? baseTitle_ : documentTitle + GetFrameworkTexts().titleSeparator + baseTitle_;
     setWindowTitle(QString::fromStdString(title));
 }
 
@@ -186,8 +178,7 @@ void FrameWindow::OnClose() {
         app->GetDocTemplate()->CloseAllDocuments();
     view_ = nullptr;
     destroyed_ = true;
-    if (!inCloseEvent_)
-        close();
+    if (!inCloseEvent_) close();
 }
 
 void FrameWindow::closeEvent(QCloseEvent* e) {

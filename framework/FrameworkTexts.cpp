@@ -11,9 +11,7 @@ FrameworkTexts& Current() {
 }
 }  // namespace
 
-FrameworkTexts SetFrameworkTexts(FrameworkTexts texts) {
-    return std::exchange(Current(), std::move(texts));
-}
+FrameworkTexts SetFrameworkTexts(FrameworkTexts texts) { return std::exchange(Current(), std::move(texts)); }
 
 const FrameworkTexts& GetFrameworkTexts() { return Current(); }
 

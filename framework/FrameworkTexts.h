@@ -8,9 +8,9 @@
 namespace framework {
 
 struct FrameworkTexts {
-    std::string appTitle;                 // caption of message boxes; ends every window title
-    std::string untitled = "Untitled";    // title of a document without a path
-    std::string titleSeparator = " - ";   // between the document's title and appTitle
+    std::string appTitle;                // caption of message boxes; ends every window title
+    std::string untitled = "Untitled";   // title of a document without a path
+    std::string titleSeparator = " - ";  // between the document's title and appTitle
     std::string fileOpenFailed = "The file could not be opened.";
     std::string allFilesFilter = "All Files (*.*)|*.*||";  // File > Open's dialog filter
     std::string recentFileSection = "Recent File List";    // the settings section of the recent files

@@ -19,8 +19,7 @@ MessageBoxHook& Hook() {
 void AfxMessageBox(const std::string& text) {
     // A box takes the input: a capture held now would never see its button
     // come up, and with it held the box could not be clicked.
-    if (View* view = View::GetCapture())
-        view->OnCancelMode();
+    if (View* view = View::GetCapture()) view->OnCancelMode();
     const std::string caption = GetFrameworkTexts().appTitle;  // a hook may replace the texts
     if (Hook()) {
         Hook()(caption, text);
@@ -31,8 +30,8 @@ void AfxMessageBox(const std::string& text) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption),
-                    QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

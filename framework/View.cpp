@@ -16,10 +16,8 @@ namespace {
 
 unsigned ButtonFlags(Qt::MouseButtons buttons) {
     unsigned flags = 0;
-    if (buttons & Qt::LeftButton)
-        flags |= View::kLeftButton;
-    if (buttons & Qt::RightButton)
-        flags |= View::kRightButton;
+    if (buttons & Qt::LeftButton) flags |= View::kLeftButton;
+    if (buttons & Qt::RightButton) flags |= View::kRightButton;
     return flags;
 }
 
@@ -48,27 +46,23 @@ protected:
     void OnEraseBackground(platform::DeviceContext& dc, int left, int top, int right, int bottom) override {
         bool erased = false;
         RunGuarded([&] { erased = view_ && view_->OnEraseBkgnd(dc); });
-        if (!erased)
-            display::SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
+        if (!erased) display::SurfaceWidget::OnEraseBackground(dc, left, top, right, bottom);
     }
 
     void OnDraw(platform::DeviceContext& dc) override {
-        if (view_)
-            RunGuarded([&] { view_->OnDraw(dc); });
+        if (view_) RunGuarded([&] { view_->OnDraw(dc); });
     }
 
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();
         unsigned flags = ButtonFlags(event->buttons());
-        if (event->button() == Qt::LeftButton)
-            Pointer([&] { view_->OnLButtonDown(flags, ClientPoint(event)); });
+        if (event->button() == Qt::LeftButton) Pointer([&] { view_->OnLButtonDown(flags, ClientPoint(event)); });
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override {
         event->accept();
         unsigned flags = ButtonFlags(event->buttons());
-        if (event->button() == Qt::LeftButton)
-            Pointer([&] { view_->OnLButtonUp(flags, ClientPoint(event)); });
+        if (event->button() == Qt::LeftButton) Pointer([&] { view_->OnLButtonUp(flags, ClientPoint(event)); });
     }
 
     // The second press of a double click is a double click, which the view
@@ -83,15 +77,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         display::SurfaceWidget::resizeEvent(event);
         RunGuarded([&] {
-            if (view_)
-                view_->OnSize(event->size().width(), event->size().height());
+            if (view_) view_->OnSize(event->size().width(), event->size().height());
         });
     }
 
     void OnDevicePixelRatioChange() override {
         RunGuarded([&] {
-            if (view_)
-                view_->OnDevicePixelRatioChanged();
+            if (view_) view_->OnDevicePixelRatioChanged();
         });
     }
 
@@ -100,12 +92,9 @@ private:
     // took would outlive it, since nothing may ever release it.
     template <class Handler>
     void Pointer(Handler&& handler) {
-        if (!view_)
-            return;
-        if (RunGuarded(handler))
-            return;
-        if (view_ && view_->HasCapture())
-            RunGuarded([this] { view_->OnCancelMode(); });
+        if (!view_) return;
+        if (RunGuarded(handler)) return;
+        if (view_ && view_->HasCapture()) RunGuarded([this] { view_->OnCancelMode(); });
     }
 
     View* view_;
@@ -123,10 +112,8 @@ public:
 View::View() : impl_(std::make_unique<Impl>()) {}
 
 View::~View() {
-    if (document_)
-        document_->RemoveView(this);
-    if (captureView == this)
-        captureView = nullptr;
+    if (document_) document_->RemoveView(this);
+    if (captureView == this) captureView = nullptr;
     if (ViewWidget* widget = impl_->widget) {
         widget->Detach();
         widget->hide();
@@ -136,8 +123,7 @@ View::~View() {
 }
 
 bool View::Create(FrameWindow* frame) {
-    if (!frame || impl_->widget)
-        return false;
+    if (!frame || impl_->widget) return false;
     impl_->frame = frame;
     auto* widget = new ViewWidget(this, frame);
     impl_->widget = widget;
@@ -148,8 +134,7 @@ bool View::Create(FrameWindow* frame) {
 QWidget* View::Widget() const { return impl_->widget; }
 
 void View::RecalcParentLayout() {
-    if (impl_->frame)
-        impl_->frame->RecalcLayout();
+    if (impl_->frame) impl_->frame->RecalcLayout();
 }
 
 void View::OnInitialUpdate() { OnUpdate(nullptr); }
@@ -165,10 +150,8 @@ void View::OnSize(int, int) {}
 void View::OnDevicePixelRatioChanged() {}
 
 void View::SetCapture() {
-    if (!impl_->widget)
-        return;
-    if (captureView && captureView != this)
-        captureView->ReleaseCapture();
+    if (!impl_->widget) return;
+    if (captureView && captureView != this) captureView->ReleaseCapture();
     // No pointer grab of our own: the press's implicit one already brings the
     // moves outside the view while the button is held, and ends with it. A
     // grab would hold the whole screen's pointer until the release is
@@ -179,8 +162,7 @@ void View::SetCapture() {
 
 void View::ReleaseCapture() {
     impl_->captured = false;
-    if (captureView == this)
-        captureView = nullptr;
+    if (captureView == this) captureView = nullptr;
 }
 
 bool View::HasCapture() const { return impl_->captured; }
@@ -191,25 +173,21 @@ void View::OnCancelMode() { ReleaseCapture(); }
 
 Rect View::GetWindowRect() const {
     QWidget* widget = impl_->widget;
-    if (!widget)
-        return Rect();
+    if (!widget) return Rect();
     QPoint origin = widget->mapToGlobal(QPoint(0, 0));
     return Rect(origin.x(), origin.y(), origin.x() + widget->width(), origin.y() + widget->height());
 }
 
 void View::Invalidate(bool erase) {
-    if (QWidget* widget = impl_->widget)
-        InvalidateRect(0, 0, widget->width(), widget->height(), erase);
+    if (QWidget* widget = impl_->widget) InvalidateRect(0, 0, widget->width(), widget->height(), erase);
 }
 
 void View::InvalidateRect(int left, int top, int right, int bottom, bool erase) {
-    if (ViewWidget* widget = impl_->widget)
-        widget->InvalidateRect(left, top, right, bottom, erase);
+    if (ViewWidget* widget = impl_->widget) widget->InvalidateRect(left, top, right, bottom, erase);
 }
 
 std::unique_ptr<platform::DeviceContext> View::GetDC() {
-    if (ViewWidget* widget = impl_->widget)
-        return widget->GetDC();
+    if (ViewWidget* widget = impl_->widget) return widget->GetDC();
     // No window (yet or any more): drawing goes nowhere.
     return display::Surface(0, 0, platform::Rgb{}).Context();
 }

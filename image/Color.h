@@ -14,9 +14,7 @@ struct Color {
     virtual ~Color() = default;
     Color(const Color&) = default;
     Color& operator=(const Color&) = default;
-    bool operator==(const Color& o) const {
-        return red == o.red && green == o.green && blue == o.blue;
-    }
+    bool operator==(const Color& o) const { return red == o.red && green == o.green && blue == o.blue; }
 
 private:
     static std::uint8_t clamp(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }

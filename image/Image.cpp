@@ -34,9 +34,7 @@ std::int64_t row_stride(std::int64_t width, std::int64_t bits) {
 bool serves_index(int bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8; }
 
 // Number of bits in a row that hold pixels.
-std::size_t used_bits(int width, int bits) {
-    return static_cast<std::size_t>(width) * static_cast<std::size_t>(bits);
-}
+std::size_t used_bits(int width, int bits) { return static_cast<std::size_t>(width) * static_cast<std::size_t>(bits); }
 
 }  // namespace
 

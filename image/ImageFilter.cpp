@@ -25,8 +25,7 @@ void ImageFilter::post_caption(const char* caption) const {
 }
 
 void ImageFilter::post_progress(int percent) const {
-    if (notifyWindow_)
-        platform::PostMessage(notifyWindow_, kProgressMessage, static_cast<std::uintptr_t>(percent), 0);
+    if (notifyWindow_) platform::PostMessage(notifyWindow_, kProgressMessage, static_cast<std::uintptr_t>(percent), 0);
 }
 
 bool ImageFilter::take_cancel() { return cancel_requested.exchange(false); }

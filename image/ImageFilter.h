@@ -17,7 +17,7 @@ class MessageWindow;
 
 class ImageFilter {
 public:
-    using ImageList = std::vector<Image*>;                   // inputs, not owned
+    using ImageList = std::vector<Image*>;                     // inputs, not owned
     using ImageResults = std::vector<std::unique_ptr<Image>>;  // results, owned by the caller
 
     // One flag for the whole process and every operation. Constructing an
@@ -40,8 +40,7 @@ public:
     // True when it completed; false when it was cancelled, with nothing
     // appended. Errors leave as exceptions of the myexception family, with
     // every unfinished result destroyed.
-    virtual bool execute(ImageList::const_iterator first, ImageList::const_iterator last,
-                         ImageResults& out) = 0;
+    virtual bool execute(ImageList::const_iterator first, ImageList::const_iterator last, ImageResults& out) = 0;
 
 protected:
     // Posts the caption (a string that lives as long as the program).

@@ -8,10 +8,9 @@
 
 ImageRenderer::~ImageRenderer() = default;
 
-void ImageRenderer::draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source,
-                         bool realize) {
-    dc.BitBlt(point.x, point.y, source.right - source.left, source.bottom - source.top,
-              prepare(image, dc, realize), source.left, source.top);
+void ImageRenderer::draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source, bool realize) {
+    dc.BitBlt(point.x, point.y, source.right - source.left, source.bottom - source.top, prepare(image, dc, realize),
+              source.left, source.top);
 }
 
 void ImageRenderer::draw_stretched(const Image& image, platform::DeviceContext& dc, Rect destination, Rect source,
@@ -22,12 +21,9 @@ void ImageRenderer::draw_stretched(const Image& image, platform::DeviceContext& 
 }
 
 platform::PixelBlock ImageRenderer::prepare(const Image& image, platform::DeviceContext& dc, bool realize) {
-    if (!image.is_created())
-        throw exec_error(messages::kExecError);
-    if (image.bit_count() != 24)
-        throw Image::not_support();
-    if (realize)
-        realize_palette(image, dc);
+    if (!image.is_created()) throw exec_error(messages::kExecError);
+    if (image.bit_count() != 24) throw Image::not_support();
+    if (realize) realize_palette(image, dc);
     return platform::PixelBlock{image.bitmap(), image.width(), image.height(), image.stride()};
 }
 
@@ -37,8 +33,7 @@ void ImageRenderer::draw_all(const Image& image, platform::DeviceContext& dc, Po
 
 void ImageRenderer::realize_palette(const Image& image, platform::DeviceContext& dc) {
     const int n = static_cast<int>(std::min<std::uint32_t>(image.palette_size(), 256));
-    if (n == 0)
-        return;
+    if (n == 0) return;
     std::vector<platform::Rgb> entries;
     entries.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {

@@ -9,7 +9,7 @@ class Image;
 namespace platform {
 class DeviceContext;
 struct PixelBlock;
-}
+}  // namespace platform
 
 class ImageRenderer {
 public:
@@ -20,8 +20,7 @@ public:
     // exclusive) to point at the same size. Throws exec_error without pixel
     // memory; only 24-bit images reach the screen, others throw
     // Image::not_support. Pixels outside the image are not drawn.
-    virtual void draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source,
-                      bool realize_palette);
+    virtual void draw(const Image& image, platform::DeviceContext& dc, Point point, Rect source, bool realize_palette);
     // Copies source (picture pixels) onto destination (the context's logical
     // pixels), the nearest picture pixel on every device pixel: a picture
     // prepared at the screen's ratio lands on it pixel for pixel. Fails as

@@ -63,7 +63,7 @@ AxisSample axis_sample(int k, int step, int n, double scale, double offset, int 
 
 struct Column {
     bool inside = false;
-    std::size_t first = 0;   // byte offsets in a row
+    std::size_t first = 0;  // byte offsets in a row
     std::size_t second = 0;
     double weight = 0;
 };
@@ -166,8 +166,7 @@ private:
     Column column(int x, int j) const {
         const AxisSample s = axis_sample(x, j, n_, sx_, offset_x_, source_.width());
         if (!s.inside) return {};
-        return {true, 3 * static_cast<std::size_t>(s.at.first), 3 * static_cast<std::size_t>(s.at.second),
-                s.at.weight};
+        return {true, 3 * static_cast<std::size_t>(s.at.first), 3 * static_cast<std::size_t>(s.at.second), s.at.weight};
     }
 
     Row row(int y, int i) const {

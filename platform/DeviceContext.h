@@ -91,8 +91,7 @@ public:
     // source of the area's device size lands pixel for pixel: a picture
     // prepared at device resolution stays sharp. Pixels outside the source
     // are skipped.
-    virtual void StretchBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy, int sw,
-                            int sh) = 0;
+    virtual void StretchBlt(int x, int y, int w, int h, const PixelBlock& source, int sx, int sy, int sw, int sh) = 0;
 
     // Selects and realises a palette of entries for later indexed drawing.
     // A true-colour surface has no palette, so by default this does nothing.

@@ -8,8 +8,7 @@ namespace platform {
 unsigned RegisterWindowMessage(std::string_view name) {
     static std::map<std::string, unsigned, std::less<>> names;
     auto it = names.find(name);
-    if (it != names.end())
-        return it->second;
+    if (it != names.end()) return it->second;
     const unsigned id = 0xC000u + static_cast<unsigned>(names.size());
     names.emplace(std::string(name), id);
     return id;

@@ -6,14 +6,14 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <optional>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -37,8 +37,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 Load ReadFile(const std::string& path, std::string& data) {
     data.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return errno == ENOENT ? Load::Missing : Load::Unusable;
+    if (fd < 0) return errno == ENOENT ? Load::Missing : Load::Unusable;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > ProfileFile::kMaxFileSize) {
         ::close(fd);
@@ -48,15 +47,13 @@ Load ReadFile(const std::string& path, std::string& data) {
     size_t got = 0;
     while (got < data.size()) {
         ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
             data.clear();
             return Load::Unusable;
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         got += static_cast<size_t>(n);
     }
     ::close(fd);
@@ -73,8 +70,7 @@ Load ReadFile(const std::string& path, std::string& data) {
 Load LoadIni(const std::string& path, Ini& ini) {
     std::string data;
     Load result = ReadFile(path, data);
-    if (result != Load::Loaded || data.find('\0') != std::string::npos)
-        return result;
+    if (result != Load::Loaded || data.find('\0') != std::string::npos) return result;
     if (ini.LoadData(data) < 0) {
         ini.Reset();
         return Load::Unusable;
@@ -90,14 +86,11 @@ struct Profile : Ini {
     }
 };
 
-bool HasOuterBlank(const std::string& s) {
-    return !s.empty() && (IsBlank(s.front()) || IsBlank(s.back()));
-}
+bool HasOuterBlank(const std::string& s) { return !s.empty() && (IsBlank(s.front()) || IsBlank(s.back())); }
 
 bool HasLineBreakOrNul(const std::string& s) {
     for (char c : s)
-        if (IsLineBreak(c) || c == '\0')
-            return true;
+        if (IsLineBreak(c) || c == '\0') return true;
     return false;
 }
 
@@ -105,14 +98,12 @@ bool HasLineBreakOrNul(const std::string& s) {
 // "=", a line starting ";" or "#" is a comment, one starting "[" a section,
 // and spaces at either end are trimmed on reading.
 bool IsValidSection(const std::string& s) {
-    return !s.empty() && !HasLineBreakOrNul(s) && !HasOuterBlank(s) &&
-           s.find(']') == std::string::npos;
+    return !s.empty() && !HasLineBreakOrNul(s) && !HasOuterBlank(s) && s.find(']') == std::string::npos;
 }
 
 bool IsValidKey(const std::string& k) {
-    return !k.empty() && !HasLineBreakOrNul(k) && !HasOuterBlank(k) &&
-           k.find('=') == std::string::npos && k.front() != ';' && k.front() != '#' &&
-           k.front() != '[';
+    return !k.empty() && !HasLineBreakOrNul(k) && !HasOuterBlank(k) && k.find('=') == std::string::npos &&
+           k.front() != ';' && k.front() != '#' && k.front() != '[';
 }
 
 // The text stored for a value. Reading strips one pair of outer double
@@ -120,8 +111,7 @@ bool IsValidKey(const std::string& k) {
 // its own at both ends) is wrapped in one more pair.
 std::string StoredValue(const std::string& value) {
     bool quotedItself = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-    if (HasOuterBlank(value) || quotedItself)
-        return '"' + value + '"';
+    if (HasOuterBlank(value) || quotedItself) return '"' + value + '"';
     return value;
 }
 
@@ -136,8 +126,7 @@ bool Serialize(Profile& ini, std::string& text) {
         for (const auto& key : keys) {
             const char* value = ini.GetValue(section.pItem, key.pItem, "");
             std::string stored = StoredValue(value);
-            if (stored != value && ini.SetValue(section.pItem, key.pItem, stored.c_str()) < 0)
-                return false;
+            if (stored != value && ini.SetValue(section.pItem, key.pItem, stored.c_str()) < 0) return false;
         }
     }
     text.clear();
@@ -145,22 +134,17 @@ bool Serialize(Profile& ini, std::string& text) {
 }
 
 int ParseInt(const char* s, int defaultValue) {
-    while (IsBlank(*s))
-        ++s;
+    while (IsBlank(*s)) ++s;
     bool negative = false;
-    if (*s == '+' || *s == '-')
-        negative = *s++ == '-';
-    if (*s < '0' || *s > '9')
-        return defaultValue;
+    if (*s == '+' || *s == '-') negative = *s++ == '-';
+    if (*s < '0' || *s > '9') return defaultValue;
     // Accumulate in a wider type and stop growing once past int's range.
     long long magnitude = 0;
     const long long limit = static_cast<long long>(INT_MAX) + 1;
     for (; *s >= '0' && *s <= '9'; ++s) {
-        if (magnitude <= limit)
-            magnitude = magnitude * 10 + (*s - '0');
+        if (magnitude <= limit) magnitude = magnitude * 10 + (*s - '0');
     }
-    if (negative)
-        return magnitude >= limit ? INT_MIN : static_cast<int>(-magnitude);
+    if (negative) return magnitude >= limit ? INT_MIN : static_cast<int>(-magnitude);
     return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
@@ -168,10 +152,8 @@ bool WriteAll(int fd, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
         ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
     return true;
@@ -179,8 +161,7 @@ bool WriteAll(int fd, const std::string& text) {
 
 std::string DirectoryOf(const std::string& path) {
     size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
+    if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
@@ -199,8 +180,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists) {
         // A read-only file stays as it is, even for a user who could replace it.
-        if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
-            return false;
+        if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) return false;
     } else if (errno != ENOENT) {
         return false;
     }
@@ -211,14 +191,11 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = dir + "/." + base + "." + std::to_string(::getpid()) + "." +
-               std::to_string(counter++) + ".tmp";
+        temp = dir + "/." + base + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
+        if (fd < 0 && errno != EEXIST) return false;
     }
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
 
     bool ok = true;
     if (exists) {
@@ -230,8 +207,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     }
     ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
@@ -249,14 +225,11 @@ const std::string& ProfileFile::Path() const { return path_; }
 
 // The value stored under section/key, if the file holds one.
 std::optional<std::string> ProfileFile::Lookup(const std::string& section, const std::string& key) const {
-    if (!IsValidSection(section) || !IsValidKey(key))
-        return std::nullopt;
+    if (!IsValidSection(section) || !IsValidKey(key)) return std::nullopt;
     Profile ini;
-    if (LoadIni(path_, ini) != Load::Loaded)
-        return std::nullopt;
+    if (LoadIni(path_, ini) != Load::Loaded) return std::nullopt;
     const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-    if (!value)
-        return std::nullopt;
+    if (!value) return std::nullopt;
     return std::string(value);
 }
 
@@ -265,8 +238,7 @@ std::string ProfileFile::GetProfileString(const std::string& section, const std:
     return Lookup(section, key).value_or(defaultValue);
 }
 
-int ProfileFile::GetProfileInt(const std::string& section, const std::string& key,
-                               int defaultValue) const {
+int ProfileFile::GetProfileInt(const std::string& section, const std::string& key, int defaultValue) const {
     std::optional<std::string> value = Lookup(section, key);
     return value ? ParseInt(value->c_str(), defaultValue) : defaultValue;
 }
@@ -276,8 +248,7 @@ bool ProfileFile::WriteProfileString(const std::string& section, const std::stri
     return WriteProfileKeys(section, {{key, value}});
 }
 
-bool ProfileFile::WriteProfileInt(const std::string& section, const std::string& key,
-                                  int value) const {
+bool ProfileFile::WriteProfileInt(const std::string& section, const std::string& key, int value) const {
     return WriteProfileString(section, key, std::to_string(value));
 }
 
@@ -285,21 +256,16 @@ bool ProfileFile::DeleteProfileKey(const std::string& section, const std::string
     return WriteProfileKeys(section, {{key, std::nullopt}});
 }
 
-bool ProfileFile::WriteProfileKeys(const std::string& section,
-                                   const std::vector<Change>& changes) const {
-    if (path_.empty() || !IsValidSection(section))
-        return false;
+bool ProfileFile::WriteProfileKeys(const std::string& section, const std::vector<Change>& changes) const {
+    if (path_.empty() || !IsValidSection(section)) return false;
     for (const auto& [key, value] : changes)
-        if (!IsValidKey(key) || (value && HasLineBreakOrNul(*value)))
-            return false;
+        if (!IsValidKey(key) || (value && HasLineBreakOrNul(*value))) return false;
     Profile ini;
-    if (LoadIni(path_, ini) == Load::Unusable)
-        return false;
+    if (LoadIni(path_, ini) == Load::Unusable) return false;
     bool changed = false;
     for (const auto& [key, value] : changes) {
         const char* old = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-        if (value ? (old && *value == old) : !old)
-            continue;  // already as asked
+        if (value ? (old && *value == old) : !old) continue;  // already as asked
         changed = true;
         if (!value) {
             // The section header stays even when its last key goes.
@@ -308,11 +274,9 @@ bool ProfileFile::WriteProfileKeys(const std::string& section,
             return false;
         }
     }
-    if (!changed)
-        return true;  // the file holds all of it already: no rewrite
+    if (!changed) return true;  // the file holds all of it already: no rewrite
     std::string text;
-    if (!Serialize(ini, text))
-        return false;
+    if (!Serialize(ini, text)) return false;
     return ReplaceFile(path_, text);
 }
 

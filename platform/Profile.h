@@ -45,8 +45,7 @@ public:
     // that the format cannot hold (empty, with a line break, "=" or "]" in it,
     // or spaces at either end) and a value with a line break or NUL are refused.
     bool WriteProfileInt(const std::string& section, const std::string& key, int value) const;
-    bool WriteProfileString(const std::string& section, const std::string& key,
-                            const std::string& value) const;
+    bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value) const;
     // True when the key is absent afterwards (also when it was never there).
     bool DeleteProfileKey(const std::string& section, const std::string& key) const;
 

@@ -33,12 +33,8 @@ void Sleep(int milliseconds) {
     }
 }
 
-SleepHook SetSleepHook(SleepHook hook) {
-    return std::exchange(sleepHook, std::move(hook));
-}
+SleepHook SetSleepHook(SleepHook hook) { return std::exchange(sleepHook, std::move(hook)); }
 
-void SetFrameFlusher(FrameFlusher flusher) {
-    frameFlusher = std::move(flusher);
-}
+void SetFrameFlusher(FrameFlusher flusher) { frameFlusher = std::move(flusher); }
 
 }  // namespace platform

@@ -131,8 +131,8 @@ void BmpReader::read_palette(std::istream& in) {
             image_->set_palette_color(i, Color(q.rgbRed, q.rgbGreen, q.rgbBlue));
         }
     }
-    const std::uint64_t consumed = std::uint64_t{kFileHeaderSize} + std::max(h.biSize, kInfoHeaderSize) +
-                                   4 * std::uint64_t{h.biClrUsed};
+    const std::uint64_t consumed =
+        std::uint64_t{kFileHeaderSize} + std::max(h.biSize, kInfoHeaderSize) + 4 * std::uint64_t{h.biClrUsed};
     if (file_header_->bfOffBits > consumed && !skip(in, file_header_->bfOffBits - consumed)) {
         throw file_error(messages::kFileError);
     }

@@ -87,8 +87,8 @@ ColourProfile ColourProfile::from_icc(const void* data, std::size_t size) {
     if (!source || cmsGetColorSpace(source.get()) != cmsSigRgbData) return {};
     Profile srgb(cmsCreate_sRGBProfileTHR(t->context));
     if (!srgb) return {};
-    t->transform = cmsCreateTransformTHR(t->context, source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8,
-                                         INTENT_PERCEPTUAL, 0);
+    t->transform =
+        cmsCreateTransformTHR(t->context, source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
     if (!t->transform) return {};
     return ColourProfile(std::move(t));
 }
@@ -107,8 +107,8 @@ ColourProfile ColourProfile::from_description(const Primaries& p, int transfer) 
     Profile source(cmsCreateRGBProfileTHR(t->context, &white, &primaries, curves));
     Profile srgb(cmsCreate_sRGBProfileTHR(t->context));
     if (!source || !srgb) return {};
-    t->transform = cmsCreateTransformTHR(t->context, source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8,
-                                         INTENT_PERCEPTUAL, 0);
+    t->transform =
+        cmsCreateTransformTHR(t->context, source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
     if (!t->transform) return {};
     return ColourProfile(std::move(t));
 }

@@ -82,8 +82,7 @@ void GifReader::decode(Image& image, std::istream& in) {
         check(DGifGetExtension(gif, &code, &block));
         GraphicsControlBlock control;
         // Only the control block right before the frame counts.
-        if (code == GRAPHICS_EXT_FUNC_CODE && block &&
-            DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
+        if (code == GRAPHICS_EXT_FUNC_CODE && block && DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
             transparent = control.TransparentColor;
         }
         while (block) check(DGifGetExtensionNext(gif, &block));
@@ -121,7 +120,8 @@ void GifReader::decode(Image& image, std::istream& in) {
     auto read_line = [&](int y) {
         check(DGifGetLine(gif, line.data(), frame.Width));
         const int row = frame.Top + y;
-        if (row < height && shown > 0) std::memcpy(image.scanline(row) + left, line.data(), static_cast<std::size_t>(shown));
+        if (row < height && shown > 0)
+            std::memcpy(image.scanline(row) + left, line.data(), static_cast<std::size_t>(shown));
     };
     if (frame.Interlace) {
         static constexpr int kStart[] = {0, 4, 2, 1};

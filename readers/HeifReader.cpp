@@ -117,13 +117,15 @@ inline std::uint8_t over_white(int value, int alpha) {
 // into a stored blue-green-red row.
 class RowWriter {
 public:
-    RowWriter(int bits, bool alpha, bool premultiplied) : alpha_(alpha), premultiplied_(premultiplied), wide_(bits > 8) {
+    RowWriter(int bits, bool alpha, bool premultiplied)
+        : alpha_(alpha), premultiplied_(premultiplied), wide_(bits > 8) {
         if (!wide_) return;
         // Rounding to the nearest, not dropping the low bits: 1023 is 255
         // and 512 is 128, where a shift would give 128 and 128 for 514.
         const int max = (1 << bits) - 1;
         to_eight_.resize(static_cast<std::size_t>(max) + 1);
-        for (int v = 0; v <= max; ++v) to_eight_[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>((v * 255 + max / 2) / max);
+        for (int v = 0; v <= max; ++v)
+            to_eight_[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>((v * 255 + max / 2) / max);
     }
 
     void write(const std::uint8_t* from, int width, std::uint8_t* to) const {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+// After jpeglib.h: which message numbers exist depends on its library version.
 #include <jerror.h>
 
 #include "readers/ExifOrientation.h"

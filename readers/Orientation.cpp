@@ -77,8 +77,8 @@ void turn_grey(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdif
 
 // The same for blue-green-red pixels; the strip has padding for the word
 // read past its last pixel.
-void turn_colour(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows,
-                 int columns, std::uint8_t* to, std::ptrdiff_t to_step) {
+void turn_colour(const std::uint8_t* from, std::ptrdiff_t column_step, std::ptrdiff_t from_step, int rows, int columns,
+                 std::uint8_t* to, std::ptrdiff_t to_step) {
     for (std::ptrdiff_t i = 0; i < columns; ++i) {
         std::uint8_t* d = to + i * to_step;
         if (i + kAhead < columns) fetch_ahead(d + kAhead * to_step, 3 * static_cast<std::ptrdiff_t>(rows));

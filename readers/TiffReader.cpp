@@ -84,8 +84,8 @@ bool plain_rgb(TIFF* tif) {
 
 // Decodes each strip, turns its red-green-blue into blue-green-red and
 // places it.
-void read_rgb_strips(TIFF* tif, const Source& source, OrientedRows& placer, std::uint32_t width,
-                     std::uint32_t height, std::uint32_t strip_rows) {
+void read_rgb_strips(TIFF* tif, const Source& source, OrientedRows& placer, std::uint32_t width, std::uint32_t height,
+                     std::uint32_t strip_rows) {
     const std::size_t row_bytes = 3 * std::size_t{width};
     reader_limits::check_size(width, strip_rows, 24);
     const std::unique_ptr<std::uint8_t[]> strip(new std::uint8_t[row_bytes * strip_rows + 1]);
@@ -94,7 +94,8 @@ void read_rgb_strips(TIFF* tif, const Source& source, OrientedRows& placer, std:
         const auto bytes = static_cast<tmsize_t>(row_bytes * rows);
         if (TIFFReadEncodedStrip(tif, first / strip_rows, strip.get(), bytes) != bytes) fail(source);
         for (std::uint8_t *p = strip.get(), *end = p + bytes; p < end; p += 3) std::swap(p[0], p[2]);
-        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(),
+                     static_cast<std::ptrdiff_t>(row_bytes));
     }
 }
 
@@ -126,7 +127,8 @@ void read_rgba(TIFFRGBAImage& rgba, const Source& source, OrientedRows& placer, 
             to[1] = over_white(TIFFGetG(px), a);
             to[2] = over_white(TIFFGetR(px), a);
         }
-        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(), static_cast<std::ptrdiff_t>(row_bytes));
+        placer.place(static_cast<int>(first), static_cast<int>(rows), strip.get(),
+                     static_cast<std::ptrdiff_t>(row_bytes));
     }
 }
 
@@ -143,13 +145,13 @@ void TiffReader::decode(Image& image, std::istream& in) {
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), quiet, nullptr);
     // "m": every byte comes through read_proc, which tells a cut file.
     const std::unique_ptr<TIFF, TiffClose> tif(TIFFClientOpenExt("picture", "rm", &source, read_proc, write_proc,
-                                                                 seek_proc, close_proc, size_proc, map_proc,
-                                                                 unmap_proc, options.get()));
+                                                                 seek_proc, close_proc, size_proc, map_proc, unmap_proc,
+                                                                 options.get()));
     if (!tif) fail(source);
 
     std::uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) ||
-        width == 0 || height == 0) {
+    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0) {
         throw Image::format_error();
     }
     reader_limits::check_size(width, height, 24);
@@ -186,5 +188,6 @@ void TiffReader::decode(Image& image, std::istream& in) {
     // A profile that cannot be used converts nothing.
     std::uint32_t icc_size = 0;
     const void* icc = nullptr;
-    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &icc_size, &icc)) ColourProfile::from_icc(icc, icc_size).convert(image);
+    if (TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &icc_size, &icc))
+        ColourProfile::from_icc(icc, icc_size).convert(image);
 }

@@ -166,5 +166,3 @@ void WebpReader::decode(Image& image, std::istream& in) {
     }
     profile.convert(image);
 }
-
-

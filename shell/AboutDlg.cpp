@@ -58,8 +58,7 @@ void CAboutDlg::SetLink(int id, std::string label, std::string target) {
 
 bool CAboutDlg::OnInitDialog() {
     framework::Dialog::OnInitDialog();
-    if (QWidget* link = GetDlgItem(linkId_))
-        link->installEventFilter(new LinkProc(link));
+    if (QWidget* link = GetDlgItem(linkId_)) link->installEventFilter(new LinkProc(link));
     return true;
 }
 
@@ -72,24 +71,23 @@ QFont CAboutDlg::LinkFont() {
 
 bool CAboutDlg::LinkWndProc(QWidget* control, QEvent* event) {
     switch (event->type()) {
-    case QEvent::Paint: {
-        // Nothing fills the background: the dialog's shows through.
-        QPainter painter(control);
-        painter.setFont(LinkFont());
-        painter.setPen(QColor(0, 0, 255));
-        painter.drawText(0, painter.fontMetrics().ascent(), QString::fromStdString(label_));
-        return true;
-    }
-    case QEvent::Enter:
-        control->setCursor(Qt::PointingHandCursor);
-        return true;
-    case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        case QEvent::Paint: {
+            // Nothing fills the background: the dialog's shows through.
+            QPainter painter(control);
+            painter.setFont(LinkFont());
+            painter.setPen(QColor(0, 0, 255));
+            painter.drawText(0, painter.fontMetrics().ascent(), QString::fromStdString(label_));
+            return true;
+        }
+        case QEvent::Enter:
+            control->setCursor(Qt::PointingHandCursor);
+            return true;
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+            framework::OpenUrl(target_);  // a desktop without a handler just opens nothing
+            return true;
+        default:
             return false;
-        framework::OpenUrl(target_);  // a desktop without a handler just opens nothing
-        return true;
-    default:
-        return false;
     }
 }
 
@@ -100,8 +98,7 @@ std::string ChooseReadme(const std::string& programDir, const ReadmePlaces& plac
     const bool installed = !programDir.empty() && programDir == places.installedProgramDir;
     const std::string& preferred = installed ? places.installed : places.source;
     const std::string& other = installed ? places.source : places.installed;
-    if (!exists(preferred) && exists(other))
-        return other;
+    if (!exists(preferred) && exists(other)) return other;
     return preferred;
 }
 
@@ -109,8 +106,7 @@ QIcon ProgramIcon() {
     QIcon icon;
     QDirIterator sizes(QStringLiteral(":/icons"), {QStringLiteral("tesserin.png")}, QDir::Files,
                        QDirIterator::Subdirectories);
-    while (sizes.hasNext())
-        icon.addFile(sizes.next());
+    while (sizes.hasNext()) icon.addFile(sizes.next());
     return icon;
 }
 

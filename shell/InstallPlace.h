@@ -50,16 +50,14 @@ std::string InstalledReadme(const std::string& prefix);
 // that folder is writable and the program is not an installed copy of the
 // layout given, else $XDG_CONFIG_HOME/<folderName>/ (by default
 // ~/.config/<folderName>/), created on demand.
-std::string SettingsFilePath(const std::string& folderName, const std::string& fileName,
-                             const InstallLayout& layout);
+std::string SettingsFilePath(const std::string& folderName, const std::string& fileName, const InstallLayout& layout);
 
 // The testable core of SettingsFilePath. exeDir may end in "/" or not; an empty
 // or unwritable exeDir falls back to xdgConfigHome, used only when it is an
 // absolute path, else home + "/.config". Either may be null. An installed
 // program's folder is never taken, even when writable and nothing else is
 // known: the settings are then not kept (an empty path).
-std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName,
-                               const std::string& fileName, const char* xdgConfigHome,
-                               const char* home, bool installed = false);
+std::string ChooseSettingsPath(const std::string& exeDir, const std::string& folderName, const std::string& fileName,
+                               const char* xdgConfigHome, const char* home, bool installed = false);
 
 }  // namespace shell

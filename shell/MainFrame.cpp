@@ -37,8 +37,7 @@ CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() = default;
 
 bool CMainFrame::PreCreateWindow(framework::CreateStruct& cs) {
-    if (!framework::FrameWindow::PreCreateWindow(cs))
-        return false;
+    if (!framework::FrameWindow::PreCreateWindow(cs)) return false;
     framework::ProfileStore store;
     store.section = res::kSettingsSection;
     cs.x = store.getInt("left", 200);
@@ -50,8 +49,7 @@ bool CMainFrame::PreCreateWindow(framework::CreateStruct& cs) {
 
 QAction* CMainFrame::AddCommand(int id, const char* text, const char* prompt, const char* tip) {
     QAction* action = CommandAction(id, Text(text), Text(prompt));
-    if (tip)
-        action->setToolTip(Text(tip));
+    if (tip) action->setToolTip(Text(tip));
     connect(action, &QAction::triggered, this, [this] { UpdateCommandStates(); });
     actions_[id] = action;
     return action;
@@ -101,16 +99,15 @@ bool CMainFrame::CreateToolBar() {
         int id;
         int image;
     };
-    const Button buttons[] = {{res::kIdFiner, 0}, {res::kIdCoarser, 1}, {-1, -1},
-                              {res::kIdShuffle, 2}, {res::kIdAppAbout, 3}};
+    const Button buttons[] = {
+        {res::kIdFiner, 0}, {res::kIdCoarser, 1}, {-1, -1}, {res::kIdShuffle, 2}, {res::kIdAppAbout, 3}};
     for (const Button& button : buttons) {
         if (button.id < 0) {
             m_wndToolBar->addSeparator();
             continue;
         }
         QAction* action = Action(button.id);
-        if (!action)
-            return false;
+        if (!action) return false;
         action->setIcon(toolbar::ButtonIcon(strip, button.image));
         m_wndToolBar->addAction(action);
     }
@@ -140,11 +137,9 @@ bool CMainFrame::CreateStatusBar() {
 }
 
 int CMainFrame::OnCreate() {
-    if (framework::FrameWindow::OnCreate() == -1)
-        return -1;
+    if (framework::FrameWindow::OnCreate() == -1) return -1;
     LoadMenu();
-    if (!CreateToolBar() || !CreateStatusBar())
-        return -1;
+    if (!CreateToolBar() || !CreateStatusBar()) return -1;
     UpdateCommandStates();
     return 0;
 }
@@ -186,8 +181,7 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::UpdateRecentFileMenu() {
-    if (!fileMenu_)
-        return;
+    if (!fileMenu_) return;
     for (QAction* action : recentActions_) {
         fileMenu_->removeAction(action);
         action->deleteLater();
@@ -212,18 +206,16 @@ void CMainFrame::UpdateRecentFileMenu() {
             recentActions_.push_back(entry);
         }
     }
-    for (QAction* action : recentActions_)
-        fileMenu_->insertAction(recentSeparator_, action);
+    for (QAction* action : recentActions_) fileMenu_->insertAction(recentSeparator_, action);
 }
 
 void CMainFrame::UpdateIndicators() {
     const std::pair<int, display::LockKey> keys[] = {{res::kIdIndicatorCaps, display::LockKey::Caps},
-                                                      {res::kIdIndicatorNum, display::LockKey::Num},
-                                                      {res::kIdIndicatorScroll, display::LockKey::Scroll}};
+                                                     {res::kIdIndicatorNum, display::LockKey::Num},
+                                                     {res::kIdIndicatorScroll, display::LockKey::Scroll}};
     for (const auto& [id, key] : keys) {
         auto it = indicators_.find(id);
-        if (it == indicators_.end())
-            continue;
+        if (it == indicators_.end()) continue;
         QLabel* pane = it->second;
         bool on = display::IsLockKeyOn(key);
         pane->setText(on ? pane->property("indicatorText").toString() : QString());
@@ -232,14 +224,14 @@ void CMainFrame::UpdateIndicators() {
 
 bool CMainFrame::event(QEvent* e) {
     switch (e->type()) {
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::WindowActivate:
-    case QEvent::KeyPress:
-        UpdateIndicators();
-        break;
-    default:
-        break;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::WindowActivate:
+        case QEvent::KeyPress:
+            UpdateIndicators();
+            break;
+        default:
+            break;
     }
     return framework::FrameWindow::event(e);
 }

@@ -14,8 +14,7 @@ namespace res {
 inline constexpr int kMainResource = 128;
 // Window title, document name, new-file name, filter name, filter extension,
 // file type id, file type name.
-inline constexpr const char* kTemplateString =
-    "tesserin\n\ntesserin\n\n\ntesserin.Document\ntesserin.Document";
+inline constexpr const char* kTemplateString = "tesserin\n\ntesserin\n\n\ntesserin.Document\ntesserin.Document";
 
 // Framework command ids.
 inline constexpr int kIdFileNew = framework::kIdFileNew;
@@ -52,7 +51,8 @@ inline constexpr const char* kCreateFilePrompt = "%s\nこのファイルは存�
 // What "--help" prints.
 inline constexpr const char* kUsage =
     "使い方: tesserin [オプション] [画像ファイル]\n"
-    "スライドパズルで遊びます。画像ファイル (BMP, PNG, JPEG, WebP, HEIF, AVIF, GIF, TIFF) を指定すると、その画像でパズルを始めます。\n"
+    "スライドパズルで遊びます。画像ファイル (BMP, PNG, JPEG, WebP, HEIF, AVIF, GIF, TIFF) "
+    "を指定すると、その画像でパズルを始めます。\n"
     "\n"
     "オプション:\n"
     "  -h, --help     この説明を表示して終了します\n"
@@ -102,7 +102,7 @@ inline constexpr const char* kAboutVersion = "tesserin Version 1.0";
 inline constexpr const char* kAboutLine = "スライドパズル";
 inline constexpr const char* kAboutOk = "OK";
 inline constexpr const char* kLinkControlText = "スタティック";  // never shown: the link paints itself
-inline constexpr const char* kLinkLabel = "説明書";            // opens the README
+inline constexpr const char* kLinkLabel = "説明書";              // opens the README
 inline constexpr const char* kDialogFontFace = "MS UI Gothic";
 inline constexpr int kDialogFontPoints = 9;
 inline constexpr const char* kLinkFontFace = "system";

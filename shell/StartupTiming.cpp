@@ -35,9 +35,8 @@ public:
         if (!drawn_ && watched == view_ && event->type() == QEvent::Paint) {
             drawn_ = true;
             // Printed once the paint and its flush to the screen are done.
-            QTimer::singleShot(0, this, [] {
-                std::fprintf(stderr, "tesserin-timing drawn %lld\n", RealtimeNanoseconds());
-            });
+            QTimer::singleShot(0, this,
+                               [] { std::fprintf(stderr, "tesserin-timing drawn %lld\n", RealtimeNanoseconds()); });
         }
         return false;
     }
@@ -51,14 +50,12 @@ private:
 }  // namespace
 
 void WatchStartup(framework::FrameWindow* frame) {
-    if (!frame || !std::getenv(kStartupTimingVariable))
-        return;
+    if (!frame || !std::getenv(kStartupTimingVariable)) return;
     QWidget* view = frame->GetActiveView() ? frame->GetActiveView()->Widget() : nullptr;
     auto* watcher = new StartupWatcher(frame, view);
     frame->winId();  // makes the native window, so its expose can be watched
     frame->windowHandle()->installEventFilter(watcher);
-    if (view)
-        view->installEventFilter(watcher);
+    if (view) view->installEventFilter(watcher);
 }
 
 }  // namespace shell

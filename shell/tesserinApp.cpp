@@ -34,43 +34,34 @@ void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
 }
 
 bool CtesserinApp::InitInstance() {
-    if (!framework::Application::InitInstance())
-        return false;
+    if (!framework::Application::InitInstance()) return false;
 
     QApplication::setWindowIcon(shell::ProgramIcon());
     // Lets a Wayland desktop match the window to the installed desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(TESSERIN_APP_ID));
-    SetProfileName(settingsPath_.empty()
-                       ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
-                                                 shell::Installation())
-                       : settingsPath_);
+    SetProfileName(settingsPath_.empty() ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
+                                                                   shell::Installation())
+                                         : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
 
     AddDocTemplate(std::make_unique<framework::SingleDocTemplate>(
-        res::kMainResource, res::kTemplateString,
-        [] { return std::make_unique<CtesserinDoc>(); },
-        [] { return std::make_unique<CMainFrame>(); },
-        [] { return std::make_unique<CtesserinView>(); }));
+        res::kMainResource, res::kTemplateString, [] { return std::make_unique<CtesserinDoc>(); },
+        [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CtesserinView>(); }));
 
     if (argv_) {
         arguments_.clear();
-        for (int i = 1; i < *argc_ && argv_[i]; ++i)
-            arguments_.emplace_back(argv_[i]);
+        for (int i = 1; i < *argc_ && argv_[i]; ++i) arguments_.emplace_back(argv_[i]);
     }
-    if (!ProcessShellCommand(framework::ParseCommandLine(arguments_)))
-        return false;
+    if (!ProcessShellCommand(framework::ParseCommandLine(arguments_))) return false;
 
     CMainFrame* frame = MainFrame();
-    if (!frame)
-        return false;
+    if (!frame) return false;
     shell::WatchStartup(frame);
     frame->show();
     return true;
 }
 
-CMainFrame* CtesserinApp::MainFrame() const {
-    return static_cast<CMainFrame*>(MainWindow());
-}
+CMainFrame* CtesserinApp::MainFrame() const { return static_cast<CMainFrame*>(MainWindow()); }
 
 CtesserinView* CtesserinApp::View() const {
     CMainFrame* frame = MainFrame();

@@ -57,8 +57,7 @@ private:
 
 // Slides the piece left of the empty cell right and back again, timing only
 // the slides. Without realSleep the 1 ms sleep of each frame is left out.
-void SlideBackAndForth(benchmark::State& state, PuzzleBoard& board, const char* label,
-                       bool realSleep = false) {
+void SlideBackAndForth(benchmark::State& state, PuzzleBoard& board, const char* label, bool realSleep = false) {
     int frames = 0;
     const platform::SleepHook previous = platform::SetSleepHook([&](int ms) {
         ++frames;
@@ -170,8 +169,8 @@ void BM_SlideOnSurface(benchmark::State& state) {
     if (picture) board.columns = board.rows = 10;
     board::ApplyLayout(board, board::LayoutForWindow(640, 480));
     if (picture) board.SetPicture(&photo);
-    const std::string label = std::string(picture ? "10 x 10 picture, " : "") + "surface at " +
-                              std::to_string(state.range(0)) + "x";
+    const std::string label =
+        std::string(picture ? "10 x 10 picture, " : "") + "surface at " + std::to_string(state.range(0)) + "x";
     SlideBackAndForth(state, board, label.c_str());
 }
 BENCHMARK(BM_SlideOnSurface)

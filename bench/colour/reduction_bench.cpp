@@ -40,7 +40,8 @@ std::vector<std::uint8_t> photo_rgb() {
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             double r = 128 + 90 * std::sin(x * 0.004 + 1.3 * std::sin(y * 0.003)) + 30 * std::cos((x + y) * 0.011);
-            double g = 120 + 100 * std::sin(y * 0.005 + 0.7) * std::cos(x * 0.002) + 20 * std::sin(x * 0.03) * std::sin(y * 0.02);
+            double g = 120 + 100 * std::sin(y * 0.005 + 0.7) * std::cos(x * 0.002) +
+                       20 * std::sin(x * 0.03) * std::sin(y * 0.02);
             double b = 110 + 110 * std::cos(x * 0.003 - y * 0.004);
             const double dx = x - 1300.0, dy = y - 500.0;
             if (dx * dx + dy * dy < 250.0 * 250.0) {  // a lit red ball

@@ -31,10 +31,10 @@ void HeifReaderIntoImage(benchmark::State& state, const char* name) {
 }
 
 // The ratio reporter knows a benchmark by its function's name: one per file.
-#define HEIF_BENCH(suffix, file)                                                        \
-    void LibheifAlone##suffix(benchmark::State& state) { LibheifAlone(state, file); }  \
+#define HEIF_BENCH(suffix, file)                                                           \
+    void LibheifAlone##suffix(benchmark::State& state) { LibheifAlone(state, file); }      \
     void HeifReader##suffix(benchmark::State& state) { HeifReaderIntoImage(state, file); } \
-    BENCHMARK(LibheifAlone##suffix)->Unit(benchmark::kMillisecond)->MinTime(3.0);       \
+    BENCHMARK(LibheifAlone##suffix)->Unit(benchmark::kMillisecond)->MinTime(3.0);          \
     BENCHMARK(HeifReader##suffix)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 HEIF_BENCH(Heic, "photo.heic")

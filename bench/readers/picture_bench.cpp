@@ -161,7 +161,8 @@ void WritePictureInputs(const std::filesystem::path& folder) {
     write_gif(g_gif);
     write_tiff(g_tiff);
     for (const auto* path : {&g_webp, &g_gif, &g_tiff}) {
-        std::printf("input: %s (%ju bytes)\n", path->c_str(), static_cast<std::uintmax_t>(std::filesystem::file_size(*path)));
+        std::printf("input: %s (%ju bytes)\n", path->c_str(),
+                    static_cast<std::uintmax_t>(std::filesystem::file_size(*path)));
     }
 }
 

@@ -41,7 +41,8 @@ void write_bmp(const std::filesystem::path& path) {
     put(out, 54 + stride * kHeight, 4);
     put(out, 0, 4);
     put(out, 54, 4);
-    for (std::uint32_t v : {40u, static_cast<std::uint32_t>(kWidth), static_cast<std::uint32_t>(kHeight)}) put(out, v, 4);
+    for (std::uint32_t v : {40u, static_cast<std::uint32_t>(kWidth), static_cast<std::uint32_t>(kHeight)})
+        put(out, v, 4);
     put(out, 1, 2);
     put(out, 24, 2);
     for (int i = 0; i < 6; ++i) put(out, 0, 4);
@@ -106,9 +107,8 @@ std::vector<char*> with_steady_defaults(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
     for (char* flag : {interleave, repetitions, aggregates}) {
         const std::string name(flag, std::string(flag).find('='));
-        const bool given = std::any_of(argv + 1, argv + argc, [&](const char* arg) {
-            return std::string(arg).rfind(name, 0) == 0;
-        });
+        const bool given =
+            std::any_of(argv + 1, argv + argc, [&](const char* arg) { return std::string(arg).rfind(name, 0) == 0; });
         if (!given) args.push_back(flag);
     }
     return args;

@@ -31,8 +31,7 @@ std::vector<std::uint8_t> PhotoRow(int y, int width) {
 std::vector<std::uint8_t> PaletteRow(int y, int width) {
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width));
     std::uint32_t noise = 2166136261u ^ static_cast<std::uint32_t>(y);
-    for (int x = 0; x < width; ++x)
-        row[x] = static_cast<std::uint8_t>(((x + y) / 40 + Noise(noise)) & 0xFF);
+    for (int x = 0; x < width; ++x) row[x] = static_cast<std::uint8_t>(((x + y) / 40 + Noise(noise)) & 0xFF);
     return row;
 }
 
@@ -63,8 +62,7 @@ void WritePhotoPng(const std::filesystem::path& path, PngKind kind, int width, i
         png_set_PLTE(png, info, entries, 256);
     }
     png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, (palette ? PaletteRow(y, width) : PhotoRow(y, width)).data());
+    for (int y = 0; y < height; ++y) png_write_row(png, (palette ? PaletteRow(y, width) : PhotoRow(y, width)).data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -115,8 +113,7 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
 }
 
-void RatioReporter::PrintRatio(const char* what, const std::string& slow, const std::string& fast,
-                               double limit) const {
+void RatioReporter::PrintRatio(const char* what, const std::string& slow, const std::string& fast, double limit) const {
     // A pair that was filtered out, or only listed, has no figure to give.
     if (!real_.count(slow) || !real_.count(fast)) return;
     const auto ratio = [&](const std::map<std::string, double>& times) {

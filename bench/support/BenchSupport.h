@@ -29,8 +29,7 @@ Entry PaletteEntry(int i);
 
 enum class PngKind { Truecolour, Palette };
 // Exits the process when the file cannot be written.
-void WritePhotoPng(const std::filesystem::path& path, PngKind kind, int width = kPhotoWidth,
-                   int height = kPhotoHeight);
+void WritePhotoPng(const std::filesystem::path& path, PngKind kind, int width = kPhotoWidth, int height = kPhotoHeight);
 
 // Decodes the whole file into a plain buffer with libpng alone, as any
 // program would; aborts on a broken file.

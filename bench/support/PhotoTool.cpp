@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < runs; ++i) {
             const auto start = std::chrono::steady_clock::now();
             bench::DecodeWithLibpng(argv[2]);
-            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            times.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
         std::sort(times.begin(), times.end());
         std::printf("%.0f\n", times[times.size() / 2]);

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "board/PuzzleBoard.h"
-#include "tests/image/BlankImage.h"
 #include "platform/Sleep.h"
+#include "tests/image/BlankImage.h"
 
 // Opens the slides to the tests.
 struct TestBoard : PuzzleBoard {

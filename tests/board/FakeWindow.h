@@ -60,9 +60,7 @@ public:
     void TextOut(int x, int y, std::string_view text) override {
         record_.texts.push_back({x, y, std::string(text), colour_, font_});
     }
-    platform::TextExtent GetTextExtent(std::string_view text) override {
-        return {8 * int(text.size()), font_.height};
-    }
+    platform::TextExtent GetTextExtent(std::string_view text) override { return {8 * int(text.size()), font_.height}; }
     void BitBlt(int, int, int, int, const platform::PixelBlock&, int, int) override {}
     void StretchBlt(int, int, int, int, const platform::PixelBlock&, int, int, int, int) override {}
 

@@ -73,9 +73,20 @@ TEST_F(BoardLock, ReleasedAfterEveryOperationOnEveryPath) {
         {"finer", [&] { b.Finer(); }},
         {"coarser", [&] { b.Coarser(); }},
         {"shuffle", [&] { b.Shuffle(); }},
-        {"coarser at the limit", [&] { for (int i = 0; i < 4; ++i) b.Coarser(); }},
-        {"finer at the limit", [&] { for (int i = 0; i < 10; ++i) b.Finer(); }},
-        {"tiny board", [&] { b.width = b.height = 5; b.Rebuild(true, true); Click(b, 0, 0); }},
+        {"coarser at the limit",
+         [&] {
+             for (int i = 0; i < 4; ++i) b.Coarser();
+         }},
+        {"finer at the limit",
+         [&] {
+             for (int i = 0; i < 10; ++i) b.Finer();
+         }},
+        {"tiny board",
+         [&] {
+             b.width = b.height = 5;
+             b.Rebuild(true, true);
+             Click(b, 0, 0);
+         }},
     };
     for (const auto& [name, step] : steps) {
         step();

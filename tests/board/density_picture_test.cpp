@@ -44,7 +44,11 @@ TEST(DensityPicture, PreparedAtTheViewsRatioAndCopiedPixelForPixel) {
         int side;  // boardImage's, hand-worked
         double ratio;
     } cases[] = {
-        {1.5, 150, 1.5}, {2.0, 200, 2.0}, {0.5, 100, 1.0}, {9.0, 400, 4.0}, {std::numeric_limits<double>::quiet_NaN(), 100, 1.0},
+        {1.5, 150, 1.5},
+        {2.0, 200, 2.0},
+        {0.5, 100, 1.0},
+        {9.0, 400, 4.0},
+        {std::numeric_limits<double>::quiet_NaN(), 100, 1.0},
     };
     Image photo = Detailed(300, 300);
     for (const auto& c : cases) {

@@ -56,8 +56,8 @@ TEST_P(Slides, OnePixelPerFrameWithTheStripAndGapsCleared) {
             EXPECT_EQ(px.At(cell.x + kPw - 2, cell.y + kPh - 2), board::kFrameBottomRight);
             // No trail of the previous frame in the gap after each moving cell.
             if (i > 0 && k + 1 < moving.size()) {
-                const platform::Rgb gap = c.dx != 0 ? px.At(cell.x + kPw - 1, cell.y + kPh / 2)
-                                                    : px.At(cell.x + kPw / 2, cell.y + kPh - 1);
+                const platform::Rgb gap =
+                    c.dx != 0 ? px.At(cell.x + kPw - 1, cell.y + kPh / 2) : px.At(cell.x + kPw / 2, cell.y + kPh - 1);
                 EXPECT_EQ(gap, board::kBackground) << "frame " << i;
             }
         }
@@ -82,15 +82,15 @@ TEST_P(Slides, OnePixelPerFrameWithTheStripAndGapsCleared) {
 
 const std::vector<std::pair<int, int>> kEmptyTopLeft{{3, 0}, {0, 0}};
 
-INSTANTIATE_TEST_SUITE_P(
-    AllDirections, Slides,
-    ::testing::Values(SlideCase{"RightOne", {}, 3, 2, 1, 0}, SlideCase{"RightThree", {}, 3, 0, 1, 0},
-                      SlideCase{"DownOne", {}, 2, 3, 0, 1}, SlideCase{"DownThree", {}, 0, 3, 0, 1},
-                      SlideCase{"LeftOne", kEmptyTopLeft, 0, 1, -1, 0},
-                      SlideCase{"LeftThree", kEmptyTopLeft, 0, 3, -1, 0},
-                      SlideCase{"UpOne", kEmptyTopLeft, 1, 0, 0, -1},
-                      SlideCase{"UpThree", kEmptyTopLeft, 3, 0, 0, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AllDirections, Slides,
+                         ::testing::Values(SlideCase{"RightOne", {}, 3, 2, 1, 0},
+                                           SlideCase{"RightThree", {}, 3, 0, 1, 0},
+                                           SlideCase{"DownOne", {}, 2, 3, 0, 1}, SlideCase{"DownThree", {}, 0, 3, 0, 1},
+                                           SlideCase{"LeftOne", kEmptyTopLeft, 0, 1, -1, 0},
+                                           SlideCase{"LeftThree", kEmptyTopLeft, 0, 3, -1, 0},
+                                           SlideCase{"UpOne", kEmptyTopLeft, 1, 0, 0, -1},
+                                           SlideCase{"UpThree", kEmptyTopLeft, 3, 0, 0, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Slide, ARunReachingBeyondTheGridDoesNothing) {
     SleepHookScope noSleep;

@@ -179,8 +179,8 @@ inline ReferenceResult ReferenceReduce(const Image& source, int target, int coun
             int best = 0, best_distance = 16777216;
             for (int k = 0; k < i; ++k) {
                 const Color q = r->palette_color(k);
-                const int d = squares[p.red - q.red + 255] + squares[p.green - q.green + 255] +
-                              squares[p.blue - q.blue + 255];
+                const int d =
+                    squares[p.red - q.red + 255] + squares[p.green - q.green + 255] + squares[p.blue - q.blue + 255];
                 if (d < best_distance) {
                     best_distance = d;
                     best = k;

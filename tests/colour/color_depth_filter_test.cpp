@@ -13,10 +13,10 @@
 #include "colour/ColorDepthFilter.h"
 #include "colour/RowProgress.h"
 #include "image/Image.h"
-#include "tests/image/BlankImage.h"
 #include "platform/PostedMessage.h"
 #include "tests/colour/ImageBytes.h"
 #include "tests/colour/PerPixelIncrease.h"
+#include "tests/image/BlankImage.h"
 
 namespace {
 
@@ -64,7 +64,9 @@ Image Indexed(int bits, int width, int height, bool grey, int entries, unsigned 
 
 Image Direct(int bits, int width, int height) { return image_test::Blank(width, height, bits); }
 
-auto Execute(ColorDepthFilter& filter, const Image& image) { return colour_test::Execute<RecordingWindow>(filter, image); }
+auto Execute(ColorDepthFilter& filter, const Image& image) {
+    return colour_test::Execute<RecordingWindow>(filter, image);
+}
 
 using ColorDepthFilterTest = ::testing::Test;
 
@@ -72,10 +74,23 @@ TEST_F(ColorDepthFilterTest, ColourCountIsThePowerUnlessFewerAreAskedFor) {
     const struct {
         int target, requested, expected;
     } cases[] = {
-        {24, 0, 16777216}, {24, 16777217, 16777216}, {8, 300, 256}, {8, 0, 256},      {8, -5, 256},
-        {4, 10, 10},       {1, 2, 2},                {1, 3, 2},     {0, 0, 1},        {0, 7, 1},
-        {-3, 0, 1},        {INT_MIN, 5, 1},          {30, 0, 1 << 30}, {31, 0, INT_MAX}, {31, 5, 5},
-        {64, 0, INT_MAX},  {INT_MAX, INT_MAX, INT_MAX},
+        {24, 0, 16777216},
+        {24, 16777217, 16777216},
+        {8, 300, 256},
+        {8, 0, 256},
+        {8, -5, 256},
+        {4, 10, 10},
+        {1, 2, 2},
+        {1, 3, 2},
+        {0, 0, 1},
+        {0, 7, 1},
+        {-3, 0, 1},
+        {INT_MIN, 5, 1},
+        {30, 0, 1 << 30},
+        {31, 0, INT_MAX},
+        {31, 5, 5},
+        {64, 0, INT_MAX},
+        {INT_MAX, INT_MAX, INT_MAX},
     };
     for (const auto& c : cases) {
         ImageFilter::cancel_requested = true;
@@ -93,17 +108,17 @@ TEST_F(ColorDepthFilterTest, IncreaseEqualsThePerPixelFormByteForByteAndLeavesTh
         bool grey;
         int entries;
     } cases[] = {
-        {1, 24, false, 2}, {1, 24, false, 1}, {1, 24, true, 0},   {2, 24, false, 3},   {2, 24, true, 0},
-        {4, 24, false, 5}, {4, 24, true, 0},  {8, 24, false, 7},  {8, 24, false, 256}, {8, 24, true, 0},
-        {1, 2, false, 2},  {1, 4, false, 1},  {1, 8, true, 0},    {2, 4, false, 3},    {2, 8, false, 4},
+        {1, 24, false, 2}, {1, 24, false, 1}, {1, 24, true, 0},  {2, 24, false, 3},   {2, 24, true, 0},
+        {4, 24, false, 5}, {4, 24, true, 0},  {8, 24, false, 7}, {8, 24, false, 256}, {8, 24, true, 0},
+        {1, 2, false, 2},  {1, 4, false, 1},  {1, 8, true, 0},   {2, 4, false, 3},    {2, 8, false, 4},
         {4, 8, false, 9},  {4, 8, true, 0},
     };
     unsigned seed = 1;
     for (const auto& c : cases) {
         for (const int width : {1, 3, 4, 5, 7, 8, 9, 13, 33}) {
             for (const int height : {1, 2, 5}) {
-                SCOPED_TRACE(testing::Message() << c.bits << " -> " << c.target << (c.grey ? " grey " : " ")
-                                                << width << "x" << height);
+                SCOPED_TRACE(testing::Message()
+                             << c.bits << " -> " << c.target << (c.grey ? " grey " : " ") << width << "x" << height);
                 Image source = Indexed(c.bits, width, height, c.grey, c.entries, ++seed);
                 const auto before = Snapshot(source);
                 ColorDepthFilter filter(c.target, 0, true);
@@ -146,9 +161,7 @@ TEST_F(ColorDepthFilterTest, OneBitGivesPurePaletteColoursAndRowProgressBelowHun
 }
 
 TEST_F(ColorDepthFilterTest, GreyPicturesGiveEqualChannelsOnTheirRamp) {
-    const struct {
-        int bits, step;
-    } cases[] = {{1, 255}, {2, 85}, {4, 17}, {8, 1}};
+    const struct { int bits, step; } cases[] = {{1, 255}, {2, 85}, {4, 17}, {8, 1}};
     for (const auto& c : cases) {
         Image source = Indexed(c.bits, 19, 3, true, 0, 7);
         ColorDepthFilter filter(24, 0, true);
@@ -177,9 +190,7 @@ TEST_F(ColorDepthFilterTest, TwentyFourToTwentyFourIsAPlainCopyWithoutMessages) 
 }
 
 TEST_F(ColorDepthFilterTest, CancelAfterARowLeavesNothingAndClearsTheFlag) {
-    const struct {
-        int bits, target;
-    } cases[] = {{1, 24}, {4, 8}, {8, 24}};
+    const struct { int bits, target; } cases[] = {{1, 24}, {4, 8}, {8, 24}};
     for (const auto& c : cases) {
         Image source = Indexed(c.bits, 9, 6, false, 4, 3);
         ColorDepthFilter filter(c.target, 0, true);
@@ -206,8 +217,13 @@ TEST_F(ColorDepthFilterTest, RefusalsAppendNothingAndLeaveTheInput) {
         Kind kind;
         const char* message;
     } cases[] = {
-        {"no pixel memory", [] { Image i = Direct(8, 4, 4); i.release_bitmap(); return i; }, 24, kNotSupport,
-         messages::kNotSupported},
+        {"no pixel memory",
+         [] {
+             Image i = Direct(8, 4, 4);
+             i.release_bitmap();
+             return i;
+         },
+         24, kNotSupport, messages::kNotSupported},
         {"24 down to 3", [] { return Direct(24, 3, 2); }, 3, kNotSupport, messages::kNotSupported},
         {"24 down to 16", [] { return Direct(24, 3, 2); }, 16, kNotSupport, messages::kNotSupported},
         {"24 down to 0", [] { return Direct(24, 3, 2); }, 0, kNotSupport, messages::kNotSupported},

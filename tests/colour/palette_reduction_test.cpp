@@ -18,8 +18,8 @@
 #include "image/Image.h"
 #include "platform/PostedMessage.h"
 #include "tests/colour/ImageBytes.h"
-#include "tests/image/BlankImage.h"
 #include "tests/colour/ReferenceReduction.h"
+#include "tests/image/BlankImage.h"
 
 namespace {
 
@@ -71,17 +71,19 @@ enum class Kind { Cluster, Gradient, FewColours, RedRamp, Dark, Light, OneApart,
 // plain form (which visits boxes cell by cell) stays quick.
 Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
     const int bits = kind == Kind::Palette8 || kind == Kind::Grey8 ? 8
-                     : kind == Kind::Palette4                     ? 4
-                     : kind == Kind::Palette1                     ? 1
-                                                                  : 24;
+                     : kind == Kind::Palette4                      ? 4
+                     : kind == Kind::Palette1                      ? 1
+                                                                   : 24;
     Image image = Blank(bits, width, height);
     if (bits < 24) {
         for (int i = 0; i < (1 << bits); ++i)
-            image.set_palette_color(i, Color(40 + static_cast<int>(Next(seed) % 30), 100 + static_cast<int>(Next(seed) % 20),
-                                             static_cast<int>(Next(seed) % 30)));
+            image.set_palette_color(
+                i, Color(40 + static_cast<int>(Next(seed) % 30), 100 + static_cast<int>(Next(seed) % 20),
+                         static_cast<int>(Next(seed) % 30)));
         if (kind == Kind::Grey8) image.set_grayscale(true);
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) image.set_index(Point(x, y), static_cast<int>(Next(seed) % (1u << bits)), true);
+            for (int x = 0; x < width; ++x)
+                image.set_index(Point(x, y), static_cast<int>(Next(seed) % (1u << bits)), true);
         return image;
     }
     const Color few[] = {{10, 200, 30}, {12, 202, 33}, {90, 150, 60}, {91, 151, 61}, {50, 180, 40}};
@@ -90,26 +92,39 @@ Image Picture(Kind kind, int width, int height, std::uint32_t seed) {
             const int n = static_cast<int>(Next(seed) % 9) - 4;
             Color c;
             switch (kind) {
-            case Kind::Cluster:
-                c = Color(120 + static_cast<int>(Next(seed) % 30), 30 + static_cast<int>(Next(seed) % 20),
-                          200 + static_cast<int>(Next(seed) % 30));
-                break;
-            case Kind::Gradient:
-                c = Color(60 + x * 40 / width + n, 90 + y * 30 / height + n, 150 + (x + y) % 20 - n);
-                break;
-            case Kind::FewColours: c = few[Next(seed) % 5]; break;
-            case Kind::OneApart: c = (x + y) % 2 ? Color(7, 8, 9) : Color(8, 9, 10); break;
-            // Near the ends of the range, where diffused errors saturate.
-            case Kind::Dark: c = Color(static_cast<int>(Next(seed) % 21), static_cast<int>(Next(seed) % 21), n + 4); break;
-            case Kind::Light: c = Color(255 - static_cast<int>(Next(seed) % 21), 250 + n, 255 - static_cast<int>(Next(seed) % 13)); break;
-            default: c = Color(x * 255 / std::max(1, width - 1), 70 + n, 20 + (y & 3)); break;
+                case Kind::Cluster:
+                    c = Color(120 + static_cast<int>(Next(seed) % 30), 30 + static_cast<int>(Next(seed) % 20),
+                              200 + static_cast<int>(Next(seed) % 30));
+                    break;
+                case Kind::Gradient:
+                    c = Color(60 + x * 40 / width + n, 90 + y * 30 / height + n, 150 + (x + y) % 20 - n);
+                    break;
+                case Kind::FewColours:
+                    c = few[Next(seed) % 5];
+                    break;
+                case Kind::OneApart:
+                    c = (x + y) % 2 ? Color(7, 8, 9) : Color(8, 9, 10);
+                    break;
+                // Near the ends of the range, where diffused errors saturate.
+                case Kind::Dark:
+                    c = Color(static_cast<int>(Next(seed) % 21), static_cast<int>(Next(seed) % 21), n + 4);
+                    break;
+                case Kind::Light:
+                    c = Color(255 - static_cast<int>(Next(seed) % 21), 250 + n,
+                              255 - static_cast<int>(Next(seed) % 13));
+                    break;
+                default:
+                    c = Color(x * 255 / std::max(1, width - 1), 70 + n, 20 + (y & 3));
+                    break;
             }
             image.set_color(Point(x, y), c, true);
         }
     return image;
 }
 
-auto Execute(ColorDepthFilter& filter, const Image& image) { return colour_test::Execute<RecordingWindow>(filter, image); }
+auto Execute(ColorDepthFilter& filter, const Image& image) {
+    return colour_test::Execute<RecordingWindow>(filter, image);
+}
 
 using PaletteReductionTest = ::testing::Test;
 
@@ -118,16 +133,15 @@ TEST_F(PaletteReductionTest, EqualsThePlainFormByteForByteWithTheSameMessages) {
         Kind kind;
         int target, count;
     } cases[] = {
-        {Kind::Cluster, 8, 0},   {Kind::Cluster, 8, 37},  {Kind::Cluster, 4, 0},    {Kind::Cluster, 2, 3},
-        {Kind::Cluster, 1, 0},   {Kind::Gradient, 8, 0},  {Kind::Gradient, 4, 16},  {Kind::Gradient, 2, 0},
-        {Kind::FewColours, 8, 0}, {Kind::FewColours, 1, 0}, {Kind::RedRamp, 8, 0},  {Kind::RedRamp, 8, 200},
-        {Kind::RedRamp, 4, 5},   {Kind::Dark, 1, 0},      {Kind::Dark, 2, 0},       {Kind::Light, 1, 0},
-        {Kind::Light, 4, 9},     {Kind::OneApart, 8, 0},  {Kind::Palette8, 8, 0},  {Kind::Palette8, 4, 0},   {Kind::Palette4, 4, 7},
-        {Kind::Palette4, 2, 0},  {Kind::Palette1, 1, 0},  {Kind::Grey8, 8, 64},     {Kind::Grey8, 1, 0},
+        {Kind::Cluster, 8, 0},    {Kind::Cluster, 8, 37},   {Kind::Cluster, 4, 0},   {Kind::Cluster, 2, 3},
+        {Kind::Cluster, 1, 0},    {Kind::Gradient, 8, 0},   {Kind::Gradient, 4, 16}, {Kind::Gradient, 2, 0},
+        {Kind::FewColours, 8, 0}, {Kind::FewColours, 1, 0}, {Kind::RedRamp, 8, 0},   {Kind::RedRamp, 8, 200},
+        {Kind::RedRamp, 4, 5},    {Kind::Dark, 1, 0},       {Kind::Dark, 2, 0},      {Kind::Light, 1, 0},
+        {Kind::Light, 4, 9},      {Kind::OneApart, 8, 0},   {Kind::Palette8, 8, 0},  {Kind::Palette8, 4, 0},
+        {Kind::Palette4, 4, 7},   {Kind::Palette4, 2, 0},   {Kind::Palette1, 1, 0},  {Kind::Grey8, 8, 64},
+        {Kind::Grey8, 1, 0},
     };
-    const struct {
-        int width, height;
-    } sizes[] = {{1, 1}, {1, 6}, {7, 1}, {5, 3}, {23, 17}, {48, 31}};
+    const struct { int width, height; } sizes[] = {{1, 1}, {1, 6}, {7, 1}, {5, 3}, {23, 17}, {48, 31}};
     std::uint32_t seed = 5;
     for (const auto& c : cases)
         for (const auto& size : sizes)
@@ -204,7 +218,8 @@ TEST_F(PaletteReductionTest, DistinctColoursTwoApartEachGetTheirOwnEntry) {
         const Image& result = *run->out[0];
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 13; ++x)
-                EXPECT_EQ(result.palette_color(result.get_index(Point(x, y), true)), source.get_color(Point(x, y), true));
+                EXPECT_EQ(result.palette_color(result.get_index(Point(x, y), true)),
+                          source.get_color(Point(x, y), true));
     }
 }
 
@@ -236,8 +251,9 @@ TEST_F(PaletteReductionTest, WithoutDiffusionEqualColoursGetEqualIndexes) {
             bool consistent = true;
             for (int y = 0; y < 60; ++y)
                 for (int x = 0; x < 80; ++x) {
-                    const Color c = source.bit_count() == 24 ? source.get_color(Point(x, y), true)
-                                                              : source.palette_color(source.get_index(Point(x, y), true));
+                    const Color c = source.bit_count() == 24
+                                        ? source.get_color(Point(x, y), true)
+                                        : source.palette_color(source.get_index(Point(x, y), true));
                     const auto [it, fresh] = index_of.emplace(c.red << 16 | c.green << 8 | c.blue,
                                                               run->out[0]->get_index(Point(x, y), true));
                     consistent = consistent && (fresh || it->second == run->out[0]->get_index(Point(x, y), true));
@@ -258,12 +274,12 @@ TEST(PaletteSearchTest, NearestIsTheLowestIndexAmongEquals) {
         Color probe;
         int expected;
     } cases[] = {
-        {&several, {5, 0, 0}, 0},    // 25 from 0, 1 and 2
-        {&several, {10, 0, 0}, 1},   // exact on 1 and 2
-        {&several, {8, 0, 0}, 1},    {&several, {5, 5, 0}, 4}, {&several, {0, 5, 0}, 0},
+        {&several, {5, 0, 0}, 0},   // 25 from 0, 1 and 2
+        {&several, {10, 0, 0}, 1},  // exact on 1 and 2
+        {&several, {8, 0, 0}, 1},       {&several, {5, 5, 0}, 4},       {&several, {0, 5, 0}, 0},
         {&several, {10, 10, 0}, 4},  // 75 from 4 against 100 from 1, 2 and 3
         {&several, {200, 200, 200}, 5}, {&several, {128, 128, 128}, 4}, {&several, {5, 5, 5}, 4},
-        {&corner, {8, 8, 8}, 0},     {&corner, {9, 8, 8}, 1},  {&corner, {7, 8, 8}, 0},
+        {&corner, {8, 8, 8}, 0},        {&corner, {9, 8, 8}, 1},        {&corner, {7, 8, 8}, 0},
     };
     for (const auto& c : cases) {
         PaletteSearch search(*c.palette);
@@ -302,8 +318,8 @@ TEST_F(PaletteReductionTest, CancelInAnyPhaseLeavesNothingAndClearsTheFlag) {
         const char* what;
         Kind kind;
         const char* at;
-        int extra;           // notices after the caption before it stops
-        bool counted;        // the boxes were made, so the colour count changed
+        int extra;     // notices after the caption before it stops
+        bool counted;  // the boxes were made, so the colour count changed
     } cases[] = {
         {"widening", Kind::Palette8, captions::kIncreasingColours, 0, false},
         {"histogram", Kind::Cluster, captions::kHistogram, 1, false},

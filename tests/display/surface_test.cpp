@@ -299,7 +299,7 @@ struct TestBlock {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 std::uint8_t* p = &bytes[(height - 1 - y) * stride + x * 3];
-                p[0] = std::uint8_t(10 * x);       // blue
+                p[0] = std::uint8_t(10 * x);        // blue
                 p[1] = std::uint8_t(100 + 10 * y);  // green
                 p[2] = 7;                           // red
             }

@@ -127,8 +127,7 @@ TEST(SurfaceWidgetDensity, SurfaceHoldsDevicePixelsAndTheScreenShowsThemOneToOne
 TEST(SurfaceWidgetDensity, AWindowMovedToADenserScreenGetsADenserSurface) {
     QScreen* plain = nullptr;
     QScreen* dense = nullptr;
-    for (QScreen* screen : QGuiApplication::screens())
-        (screen->devicePixelRatio() == 2.0 ? dense : plain) = screen;
+    for (QScreen* screen : QGuiApplication::screens()) (screen->devicePixelRatio() == 2.0 ? dense : plain) = screen;
     ASSERT_TRUE(plain && dense) << "configured with a screen of density 1 and one of 2";
     ASSERT_EQ(plain->devicePixelRatio(), 1.0);
 

@@ -30,9 +30,9 @@ protected:
     void OnDraw(platform::DeviceContext& dc) override {
         ++draws;
         if (!drawNothing) {
-            dc.FillRect(0, 0, width(), height(),
-                        Rgb{std::uint8_t(qRed(drawColour)), std::uint8_t(qGreen(drawColour)),
-                            std::uint8_t(qBlue(drawColour))});
+            dc.FillRect(
+                0, 0, width(), height(),
+                Rgb{std::uint8_t(qRed(drawColour)), std::uint8_t(qGreen(drawColour)), std::uint8_t(qBlue(drawColour))});
         }
     }
     void OnEraseBackground(platform::DeviceContext& dc, int l, int t, int r, int b) override {
@@ -46,7 +46,9 @@ void Settle() {
 }
 
 // What the window system has been given for the window.
-QImage OnScreen(QWidget& w) { return w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32); }
+QImage OnScreen(QWidget& w) {
+    return w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // Pixels of the surface inside and outside a rectangle.
 bool AllPixels(const QImage& image, const QRect& area, QRgb inside, QRgb outside) {

@@ -30,8 +30,8 @@ inline void WriteBmp(const std::string& path, int w, int h, Color c) {
     };
     const std::uint32_t words[] = {54u + stride * h, 0, 54, 40, std::uint32_t(w), std::uint32_t(h)};
     for (std::uint32_t v : words) put(v, 4);
-    put(1, 2);   // planes
-    put(24, 2);  // bits per pixel
+    put(1, 2);                              // planes
+    put(24, 2);                             // bits per pixel
     for (int i = 0; i < 6; ++i) put(0, 4);  // no compression, sizes and colours left to the reader
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) bytes += {char(c.blue), char(c.green), char(c.red)};

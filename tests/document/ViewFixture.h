@@ -22,8 +22,7 @@ public:
         char pattern[] = "/tmp/tesserin-doc-test-XXXXXX";
         folder = mkdtemp(pattern);
         // The application holds the settings file; a test may have its own.
-        if (!framework::AfxGetApp())
-            app = std::make_unique<framework::Application>(framework::GetFrameworkTexts());
+        if (!framework::AfxGetApp()) app = std::make_unique<framework::Application>(framework::GetFrameworkTexts());
         framework::AfxGetApp()->SetProfileName(folder + "/tesserin.ini");
         frame = std::make_unique<framework::FrameWindow>();
         document = std::make_unique<CtesserinDoc>();

@@ -100,8 +100,7 @@ TEST_F(DocumentTest, NumbersBoardAfterShuffleIsSolvedAgainOnInitialUpdate) {
     f.view->OnInitialUpdate();
     int index = 0;
     for (const auto& row : f.Board().cells)
-        for (const auto& cell : row)
-            EXPECT_EQ(cell->pieceNumber, index++);
+        for (const auto& cell : row) EXPECT_EQ(cell->pieceNumber, index++);
 }
 
 }  // namespace

@@ -17,10 +17,10 @@
 #include "framework/MessageBox.h"
 #include "framework/RecentFileList.h"
 #include "framework/View.h"
+#include "platform/Profile.h"
 #include "readers/BmpReader.h"
 #include "shell/Resource.h"
 #include "tests/document/PictureFiles.h"
-#include "platform/Profile.h"
 
 namespace opentest {
 namespace {
@@ -31,7 +31,8 @@ constexpr const char* kFormatError = "フォーマットエラー";
 constexpr const char* kFileError = "ファイルエラー。";
 constexpr const char* kOpenFailed = "ファイルを開けませんでした。";
 constexpr const char* kFilter =
-    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.heic;*.heif;*.avif;*.gif;*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp|"
+    "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.heic;*.heif;*.avif;*.gif;*.tif;*.tiff|DIB "
+    "ファイル(*.bmp)|*.bmp|"
     "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
     "HEIF ファイル(*.heic;*.heif)|*.heic;*.heif|AVIF ファイル(*.avif)|*.avif|"
     "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff||";
@@ -91,8 +92,7 @@ protected:
         app = std::make_unique<framework::Application>(res::FrameworkTexts());
         app->SetProfileName(settings);
         app->LoadStdProfileSettings(res::kRecentFileCount);
-        if (commandLine)
-            app->ProcessShellCommand(*commandLine);  // without a template it only records
+        if (commandLine) app->ProcessShellCommand(*commandLine);  // without a template it only records
         document = std::make_unique<CtesserinDoc>();
         document->AddView(&view);
         Board().Rebuild(true, false);
@@ -227,10 +227,14 @@ TEST_F(OpenTest, EveryOutcomeOfAnOpenLeavesItsStateMessageAndResult) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
         const std::string path = Path(row.file);
-        if (row.content == "bmp") Bmp(row.file, 7, 5);
-        else if (row.content == "png") WritePng(path);
-        else if (row.content == "dir") std::filesystem::create_directory(path);
-        else if (row.content != "none") WriteBytes(path, row.content);
+        if (row.content == "bmp")
+            Bmp(row.file, 7, 5);
+        else if (row.content == "png")
+            WritePng(path);
+        else if (row.content == "dir")
+            std::filesystem::create_directory(path);
+        else if (row.content != "none")
+            WriteBytes(path, row.content);
         ShowStartPicture();
         EXPECT_EQ(document->OnOpenDocument(path), row.result);
         ExpectMessage(row.message);
@@ -343,15 +347,13 @@ TEST_F(OpenTest, TheRememberedPictureComesBackUnlessTheCommandLineNamedOne) {
         SCOPED_TRACE(row.what);
         document.reset();  // it writes its path as it goes
         std::filesystem::remove(settings);
-        if (row.remembered)
-            platform::ProfileFile(settings).WriteProfileString("Settings", "Image", *row.remembered);
+        if (row.remembered) platform::ProfileFile(settings).WriteProfileString("Settings", "Image", *row.remembered);
         Restart(row.commandLine);
         document->OpenLastImage();
         ExpectMessage(row.message);
         ExpectState(row.width ? After::Picture : After::Numbers, row.width, 6);
         EXPECT_EQ(document->GetPathName(), row.pathName);
-        EXPECT_EQ(Recent(), row.pathName.empty() ? std::vector<std::string>{}
-                                                 : std::vector<std::string>{row.pathName});
+        EXPECT_EQ(Recent(), row.pathName.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.pathName});
         EXPECT_EQ(Setting(), row.settingAfter);
         // The next start says nothing more about a picture that is gone.
         if (row.remembered == gone) {

@@ -22,8 +22,7 @@ QPoint CellCentre(const PuzzleBoard& board, int row, int column) {
 std::vector<int> Pieces(const PuzzleBoard& board) {
     std::vector<int> pieces;
     for (const auto& row : board.cells)
-        for (const auto& cell : row)
-            pieces.push_back(cell->pieceNumber);
+        for (const auto& cell : row) pieces.push_back(cell->pieceNumber);
     return pieces;
 }
 
@@ -75,8 +74,7 @@ TEST_F(ViewTest, RelayoutPutsEveryPieceHome) {
     Board().Shuffle();
     view->relayout();
     std::vector<int> home(Board().columns * Board().rows);
-    for (int i = 0; i < static_cast<int>(home.size()); ++i)
-        home[i] = i;
+    for (int i = 0; i < static_cast<int>(home.size()); ++i) home[i] = i;
     EXPECT_EQ(Pieces(Board()), home);
 }
 
@@ -170,11 +168,9 @@ TEST_F(ViewTest, ToolCommandsChangeTheGridWithinItsLimits) {
     EXPECT_TRUE(frame->RouteCommand(res::kIdCoarser));
     EXPECT_EQ(Board().columns, 4);
 
-    for (int i = 0; i < 12; ++i)
-        frame->RouteCommand(res::kIdCoarser);
+    for (int i = 0; i < 12; ++i) frame->RouteCommand(res::kIdCoarser);
     EXPECT_EQ(Board().columns, 2);
-    for (int i = 0; i < 12; ++i)
-        frame->RouteCommand(res::kIdFiner);
+    for (int i = 0; i < 12; ++i) frame->RouteCommand(res::kIdFiner);
     EXPECT_EQ(Board().columns, 10);
     EXPECT_EQ(Board().rows, 10);
 }
@@ -199,9 +195,9 @@ TEST_F(ViewTest, PaintsTheBackgroundAroundTheBoard) {
     const QImage& surface = static_cast<display::SurfaceWidget*>(Widget())->Surface();
     ASSERT_EQ(surface.size(), QSize(640, 480));
     const QRgb background = qRgb(46, 70, 161);
-    EXPECT_EQ(surface.pixel(5, 5), background);          // left margin
-    EXPECT_EQ(surface.pixel(620, 470), background);      // right of the board
-    EXPECT_EQ(surface.pixel(320, 465), background);      // below it
+    EXPECT_EQ(surface.pixel(5, 5), background);      // left margin
+    EXPECT_EQ(surface.pixel(620, 470), background);  // right of the board
+    EXPECT_EQ(surface.pixel(320, 465), background);  // below it
     // A tile's face, just inside its frame.
     const BoardCell& first = *Board().cells[0][0];
     EXPECT_EQ(surface.pixel(first.x + 3, first.y + 3), qRgb(30, 30, 230));

@@ -14,10 +14,8 @@ std::string Executable() {
 }
 
 void ProgramTest::SetUp() {
-    if (Executable().empty())
-        GTEST_SKIP() << "TESSERIN_EXE is not set";
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    if (Executable().empty()) GTEST_SKIP() << "TESSERIN_EXE is not set";
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
 }
 
 unsigned long StartProgram(Program& program, const std::vector<std::string>& arguments) {
@@ -46,8 +44,7 @@ void OpenThroughDialog(Program& program, unsigned long window, const std::string
         ASSERT_TRUE(PressKeys("Return"));
         closed = WaitFor([&] { return program.WindowsTitled("Open").empty(); }, 15s);
     }
-    if (!closed)
-        SaveWindow(*dialog, program.Folder() + "/../tesserin-e2e-dialog.png");
+    if (!closed) SaveWindow(*dialog, program.Folder() + "/../tesserin-e2e-dialog.png");
     ASSERT_TRUE(closed) << "the open dialog did not take the name";
 }
 

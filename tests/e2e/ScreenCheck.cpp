@@ -9,13 +9,11 @@ namespace e2e {
 
 bool Near(const std::optional<Pixel>& seen, const Pixel& wanted, int tolerance) {
     auto close = [tolerance](int a, int b) { return a - b <= tolerance && b - a <= tolerance; };
-    return seen && close(seen->red, wanted.red) && close(seen->green, wanted.green) &&
-           close(seen->blue, wanted.blue);
+    return seen && close(seen->red, wanted.red) && close(seen->green, wanted.green) && close(seen->blue, wanted.blue);
 }
 
 std::string Show(const std::optional<Pixel>& p) {
-    if (!p)
-        return "nothing";
+    if (!p) return "nothing";
     return "(" + std::to_string(p->red) + ", " + std::to_string(p->green) + ", " + std::to_string(p->blue) + ")";
 }
 
@@ -38,8 +36,7 @@ std::optional<Rows> FindView(const WindowImage& image) {
 
 std::optional<BoardOnScreen> FindBoard(const WindowImage& image) {
     auto view = FindView(image);
-    if (!view)
-        return std::nullopt;
+    if (!view) return std::nullopt;
     return LayOutBoard(0, view->top, image.Width(), view->bottom - view->top);
 }
 
@@ -67,8 +64,7 @@ std::string InsideDifference(const WindowImage& image, const BoardOnScreen& boar
 std::string NumbersDifference(const WindowImage& image, const BoardOnScreen& board, int empty) {
     for (int k = 0; k < 16; ++k) {
         auto seen = image.At(board.X(k % 4), board.Y(k / 4));
-        if (seen != (k == empty ? kBackground : kTileFace))
-            return "cell " + std::to_string(k) + " shows " + Show(seen);
+        if (seen != (k == empty ? kBackground : kTileFace)) return "cell " + std::to_string(k) + " shows " + Show(seen);
     }
     return "";
 }
@@ -87,8 +83,7 @@ std::string WaitForBoard(unsigned long window, const BoardCheck& check, std::chr
 
 void ExpectBoard(const Program& program, unsigned long window, const BoardCheck& check, const std::string& what) {
     const std::string difference = WaitForBoard(window, check);
-    if (!difference.empty())
-        SaveWindow(window, program.Folder() + "/../tesserin-e2e-" + what + ".png");
+    if (!difference.empty()) SaveWindow(window, program.Folder() + "/../tesserin-e2e-" + what + ".png");
     EXPECT_EQ(difference, "") << what;
 }
 

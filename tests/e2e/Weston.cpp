@@ -24,8 +24,7 @@ std::string Tool(const char* variable, const char* fallback) {
 
 Weston::Weston(Backend backend, int width, int height) {
     char pattern[] = "/tmp/tesserin-weston-XXXXXX";
-    if (char* made = mkdtemp(pattern))
-        runtime_ = made;
+    if (char* made = mkdtemp(pattern)) runtime_ = made;
     socket_ = "tesserin-" + std::to_string(getpid());
     std::vector<std::string> arguments = {
         Tool("TESSERIN_WESTON", "weston"),
@@ -58,23 +57,24 @@ Weston::~Weston() {
         }
     }
     std::error_code ec;
-    if (!runtime_.empty())
-        std::filesystem::remove_all(runtime_, ec);
+    if (!runtime_.empty()) std::filesystem::remove_all(runtime_, ec);
 }
 
 bool Weston::WaitReady(std::chrono::milliseconds timeout) {
     // The socket is bound before the shell's own clients start; once the
     // panel has drawn, the log says the shell is up.
-    return !runtime_.empty() && pid_ > 0 && WaitFor(
-        [&] {
-            if (waitpid(pid_, nullptr, WNOHANG) != 0) {
-                pid_ = -1;
-                return true;
-            }
-            return std::filesystem::exists(runtime_ + "/" + socket_) &&
-                   Log().find("launching '") != std::string::npos;
-        },
-        timeout) && pid_ > 0;
+    return !runtime_.empty() && pid_ > 0 &&
+           WaitFor(
+               [&] {
+                   if (waitpid(pid_, nullptr, WNOHANG) != 0) {
+                       pid_ = -1;
+                       return true;
+                   }
+                   return std::filesystem::exists(runtime_ + "/" + socket_) &&
+                          Log().find("launching '") != std::string::npos;
+               },
+               timeout) &&
+           pid_ > 0;
 }
 
 std::vector<std::pair<std::string, std::string>> Weston::ClientEnvironment() const {
@@ -95,8 +95,7 @@ std::optional<QImage> Weston::Screenshot() const {
         return std::nullopt;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         QImage image(QString::fromStdString(entry.path().string()));
-        if (!image.isNull())
-            return image.convertToFormat(QImage::Format_RGB32);
+        if (!image.isNull()) return image.convertToFormat(QImage::Format_RGB32);
     }
     return std::nullopt;
 }
@@ -110,8 +109,7 @@ std::string FirstNonProtocolLine(const std::string& output) {
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
-        if (!line.empty() && line.front() != '[')
-            return line;
+        if (!line.empty() && line.front() != '[') return line;
     }
     return "";
 }

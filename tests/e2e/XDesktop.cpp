@@ -32,11 +32,9 @@ bool MovePointer(unsigned long window, int x, int y) {
 std::optional<CursorShot> CurrentCursor() {
     Display* display = SharedXDisplay();
     int event = 0, error = 0;
-    if (!display || !XFixesQueryExtension(display, &event, &error))
-        return std::nullopt;
+    if (!display || !XFixesQueryExtension(display, &event, &error)) return std::nullopt;
     XFixesCursorImage* image = XFixesGetCursorImage(display);
-    if (!image)
-        return std::nullopt;
+    if (!image) return std::nullopt;
     CursorShot shot;
     shot.name = image->name ? image->name : "";
     shot.width = image->width;
@@ -50,13 +48,12 @@ std::optional<CursorShot> CurrentCursor() {
 
 std::optional<CursorShot> FontCursor(unsigned int shape) {
     Display* display = SharedXDisplay();
-    if (!display)
-        return std::nullopt;
+    if (!display) return std::nullopt;
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.cursor = XCreateFontCursor(display, shape);
-    Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 40, 40, 0, CopyFromParent,
-                                  InputOutput, CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
+    Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 40, 40, 0, CopyFromParent, InputOutput,
+                                  CopyFromParent, CWOverrideRedirect | CWCursor, &attributes);
     XMapRaised(display, window);
     XSync(display, False);
     XWarpPointer(display, None, window, 0, 0, 0, 0, 20, 20);

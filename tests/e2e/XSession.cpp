@@ -22,8 +22,7 @@ std::vector<unsigned long> ParseIds(const std::string& text) {
     std::vector<unsigned long> ids;
     std::istringstream in(text);
     unsigned long id = 0;
-    while (in >> id)
-        ids.push_back(id);
+    while (in >> id) ids.push_back(id);
     return ids;
 }
 
@@ -36,11 +35,9 @@ bool Run(const std::string& command) { return Capture(command).has_value(); }
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& environment,
             const std::string& outputFile) {
     const pid_t pid = fork();
-    if (pid != 0)
-        return pid;
+    if (pid != 0) return pid;
     std::vector<char*> args;
-    for (const std::string& argument : argv)
-        args.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : argv) args.push_back(const_cast<char*>(argument.c_str()));
     args.push_back(nullptr);
     for (const auto& [name, value] : environment) {
         if (value.empty())
@@ -71,16 +68,13 @@ Display* SharedXDisplay() {
 
 std::optional<std::string> Capture(const std::string& command) {
     FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe)
-        return std::nullopt;
+    if (!pipe) return std::nullopt;
     std::string output;
     char buffer[4096];
     std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
     int status = pclose(pipe);
-    if (status != 0)
-        return std::nullopt;
+    if (status != 0) return std::nullopt;
     return output;
 }
 
@@ -104,8 +98,7 @@ std::string ReadFile(const std::string& path) {
 
 Program::Program(const std::string& executable) {
     char pattern[] = "/tmp/tesserin-e2e-XXXXXX";
-    if (char* made = mkdtemp(pattern))
-        folder_ = made;
+    if (char* made = mkdtemp(pattern)) folder_ = made;
     executable_ = folder_ + "/tesserin";
     std::filesystem::copy_file(executable, executable_);
 }
@@ -116,13 +109,10 @@ Program::~Program() {
         waitpid(pid_, nullptr, 0);
     }
     std::error_code ec;
-    if (!folder_.empty())
-        std::filesystem::remove_all(folder_, ec);
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
 }
 
-void Program::WriteSettings(const std::string& text) const {
-    std::ofstream(SettingsPath(), std::ios::binary) << text;
-}
+void Program::WriteSettings(const std::string& text) const { std::ofstream(SettingsPath(), std::ios::binary) << text; }
 
 std::string Program::ReadSettings() const { return ReadFile(SettingsPath()); }
 
@@ -135,14 +125,12 @@ void Program::Start(const std::vector<std::string>& arguments) {
 }
 
 bool Program::Running() {
-    if (pid_ <= 0)
-        return false;
+    if (pid_ <= 0) return false;
     return waitpid(pid_, nullptr, WNOHANG) == 0;
 }
 
 bool Program::WaitForExit(std::chrono::milliseconds timeout, int* status) {
-    if (pid_ <= 0)
-        return true;
+    if (pid_ <= 0) return true;
     int result = 0;
     bool ended = WaitFor(
         [&] {
@@ -152,8 +140,7 @@ bool Program::WaitForExit(std::chrono::milliseconds timeout, int* status) {
         timeout);
     if (ended) {
         pid_ = -1;
-        if (status)
-            *status = result;
+        if (status) *status = result;
     }
     return ended;
 }
@@ -167,8 +154,7 @@ std::vector<unsigned long> Program::Windows() {
 std::vector<unsigned long> Program::WindowsTitled(const std::string& title) {
     std::vector<unsigned long> titled;
     for (unsigned long id : Windows()) {
-        if (WindowTitle(id) == title)
-            titled.push_back(id);
+        if (WindowTitle(id) == title) titled.push_back(id);
     }
     return titled;
 }
@@ -179,8 +165,7 @@ std::optional<unsigned long> Program::FindMainWindow(std::chrono::milliseconds t
         [&]() -> std::optional<unsigned long> {
             for (unsigned long id : Windows()) {
                 const std::string title = WindowTitle(id);
-                if (title.size() > suffix.size() && title.ends_with(suffix))
-                    return id;
+                if (title.size() > suffix.size() && title.ends_with(suffix)) return id;
             }
             return std::nullopt;
         },
@@ -204,8 +189,7 @@ std::optional<unsigned long> Program::FindPopup(unsigned long mainWindow, std::c
         timeout);
 }
 
-std::optional<unsigned long> Program::FindWindowTitled(const std::string& title,
-                                                       std::chrono::milliseconds timeout) {
+std::optional<unsigned long> Program::FindWindowTitled(const std::string& title, std::chrono::milliseconds timeout) {
     return WaitForValue(
         [&]() -> std::optional<unsigned long> {
             auto titled = WindowsTitled(title);
@@ -219,8 +203,7 @@ std::optional<unsigned long> SearchWindow(const std::string& criteria, std::chro
         [&]() -> std::optional<unsigned long> {
             auto ids = Capture("xdotool search --onlyvisible " + criteria);
             unsigned long id = 0;
-            if (ids && std::istringstream(*ids) >> id)
-                return id;
+            if (ids && std::istringstream(*ids) >> id) return id;
             return std::nullopt;
         },
         timeout);
@@ -228,11 +211,9 @@ std::optional<unsigned long> SearchWindow(const std::string& criteria, std::chro
 
 std::optional<Geometry> WindowGeometry(unsigned long window) {
     Display* display = SharedXDisplay();
-    if (!display)
-        return std::nullopt;
+    if (!display) return std::nullopt;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes))
-        return std::nullopt;
+    if (!XGetWindowAttributes(display, window, &attributes)) return std::nullopt;
     int x = 0;
     int y = 0;
     Window child;
@@ -242,18 +223,15 @@ std::optional<Geometry> WindowGeometry(unsigned long window) {
 
 std::string WindowTitle(unsigned long window) {
     auto name = Capture("xdotool getwindowname " + std::to_string(window));
-    if (!name)
-        return {};
-    while (!name->empty() && name->back() == '\n')
-        name->pop_back();
+    if (!name) return {};
+    while (!name->empty() && name->back() == '\n') name->pop_back();
     return *name;
 }
 
 namespace {
 bool PointerAt(int x, int y) {
     Display* display = SharedXDisplay();
-    if (!display)
-        return false;
+    if (!display) return false;
     Window root;
     Window child;
     int rootX = 0;
@@ -286,9 +264,7 @@ bool ResizeWindow(unsigned long window, int width, int height) {
                std::to_string(height));
 }
 
-bool FocusWindow(unsigned long window) {
-    return Run("xdotool windowfocus --sync " + std::to_string(window));
-}
+bool FocusWindow(unsigned long window) { return Run("xdotool windowfocus --sync " + std::to_string(window)); }
 
 bool TypeText(const std::string& text) {
     // A short pause between keys: characters outside the keymap get a key
@@ -296,26 +272,22 @@ bool TypeText(const std::string& text) {
     return Run("xdotool type --delay 30 -- " + Quote(text));
 }
 
-bool PressKeys(const std::string& keys) {
-    return Run("xdotool key --delay 50 " + keys);
-}
+bool PressKeys(const std::string& keys) { return Run("xdotool key --delay 50 " + keys); }
 
 namespace {
 QImage Grab(unsigned long window, int x, int y, int width, int height) {
     Display* display = SharedXDisplay();
-    if (!display)
-        return {};
+    if (!display) return {};
     XImage* image = XGetImage(display, window, x, y, width, height, AllPlanes, ZPixmap);
-    if (!image)
-        return {};
+    if (!image) return {};
     QImage result(width, height, QImage::Format_RGB32);
     for (int row = 0; row < height; ++row) {
         for (int column = 0; column < width; ++column) {
             unsigned long value = XGetPixel(image, column, row);
-            result.setPixel(column, row,
-                            qRgb(static_cast<int>((value & image->red_mask) >> 16),
-                                 static_cast<int>((value & image->green_mask) >> 8),
-                                 static_cast<int>(value & image->blue_mask)));
+            result.setPixel(
+                column, row,
+                qRgb(static_cast<int>((value & image->red_mask) >> 16),
+                     static_cast<int>((value & image->green_mask) >> 8), static_cast<int>(value & image->blue_mask)));
         }
     }
     XDestroyImage(image);
@@ -328,8 +300,7 @@ std::optional<Pixel> PixelAt(unsigned long window, int x, int y) {
 }
 
 std::optional<Pixel> WindowImage::At(int x, int y) const {
-    if (!image_.rect().contains(x, y))
-        return std::nullopt;
+    if (!image_.rect().contains(x, y)) return std::nullopt;
     const QRgb value = image_.pixel(x, y);
     return Pixel{qRed(value), qGreen(value), qBlue(value)};
 }
@@ -341,8 +312,7 @@ QImage GrabWindowQImage(unsigned long window) {
 
 std::optional<WindowImage> GrabWindow(unsigned long window) {
     QImage image = GrabWindowQImage(window);
-    if (image.isNull())
-        return std::nullopt;
+    if (image.isNull()) return std::nullopt;
     return WindowImage(std::move(image));
 }
 
@@ -351,19 +321,16 @@ bool SaveWindow(unsigned long window, const std::string& path) {
     return !image.isNull() && image.save(QString::fromStdString(path));
 }
 
-std::optional<std::string> IniValue(const std::string& text, const std::string& section,
-                                    const std::string& key) {
+std::optional<std::string> IniValue(const std::string& text, const std::string& section, const std::string& key) {
     auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return s;
     };
     std::istringstream in(text);
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[') {
             inSection = lower(line) == "[" + lower(section) + "]";
             continue;

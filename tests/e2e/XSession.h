@@ -42,11 +42,11 @@ template <typename Ready>
 bool WaitFor(Ready ready, std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
-        if (ready())
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        struct timespec pause {0, 20 * 1000 * 1000};
+        if (ready()) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        struct timespec pause {
+            0, 20 * 1000 * 1000
+        };
         nanosleep(&pause, nullptr);
     }
 }
@@ -155,7 +155,6 @@ QImage GrabWindowQImage(unsigned long window);
 bool SaveWindow(unsigned long window, const std::string& path);
 
 // Value of key in section of an INI text, or nothing when absent.
-std::optional<std::string> IniValue(const std::string& text, const std::string& section,
-                                    const std::string& key);
+std::optional<std::string> IniValue(const std::string& text, const std::string& section, const std::string& key);
 
 }  // namespace e2e

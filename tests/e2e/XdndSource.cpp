@@ -42,8 +42,7 @@ void Send(Display* d, Window target, Atom type, const std::vector<long>& data) {
     event.xclient.window = target;
     event.xclient.message_type = type;
     event.xclient.format = 32;
-    for (std::size_t i = 0; i < data.size() && i < 5; ++i)
-        event.xclient.data.l[i] = data[i];
+    for (std::size_t i = 0; i < data.size() && i < 5; ++i) event.xclient.data.l[i] = data[i];
     XSendEvent(d, target, False, NoEventMask, &event);
     XFlush(d);
 }
@@ -52,8 +51,7 @@ void Send(Display* d, Window target, Atom type, const std::vector<long>& data) {
 bool NextEvent(Display* d, XEvent& event, std::chrono::steady_clock::time_point deadline) {
     while (!XPending(d)) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
+        if (left.count() <= 0) return false;
         pollfd fd{ConnectionNumber(d), POLLIN, 0};
         poll(&fd, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
     }
@@ -97,10 +95,9 @@ bool Aware(Display* d, const Atoms& atoms, Window window) {
     if (XGetWindowProperty(d, window, atoms.aware, 0, 1, False, XA_ATOM, &type, &format, &count, &after, &value) !=
         Success)
         return false;
-    bool aware = type == XA_ATOM && format == 32 && count == 1 && value &&
-                 *reinterpret_cast<unsigned long*>(value) >= 3;
-    if (value)
-        XFree(value);
+    bool aware =
+        type == XA_ATOM && format == 32 && count == 1 && value && *reinterpret_cast<unsigned long*>(value) >= 3;
+    if (value) XFree(value);
     return aware;
 }
 
@@ -120,19 +117,16 @@ std::string FileUri(const std::string& path) {
     return uri;
 }
 
-DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path,
-                     std::chrono::milliseconds timeout) {
+DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path, std::chrono::milliseconds timeout) {
     DropOutcome outcome;
     // A connection of its own: the drag's events must not land in another
     // helper's queue.
     const std::unique_ptr<Display, int (*)(Display*)> connection(OpenXDisplay(), XCloseDisplay);
     Display* d = connection.get();
-    if (!d)
-        return outcome;
+    if (!d) return outcome;
     const Atoms atoms(d);
     outcome.aware = Aware(d, atoms, window);
-    if (!outcome.aware)
-        return outcome;
+    if (!outcome.aware) return outcome;
 
     const Window root = DefaultRootWindow(d);
     int rootX = 0;
@@ -157,8 +151,7 @@ DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path
         } else if (event.type == ClientMessage && event.xclient.message_type == atoms.status &&
                    static_cast<Window>(event.xclient.data.l[0]) == window && !dropped) {
             outcome.accepted = (event.xclient.data.l[1] & 1) != 0;
-            if (!outcome.accepted)
-                break;
+            if (!outcome.accepted) break;
             Send(d, window, atoms.drop, {src, 0, CurrentTime, 0, 0});
             dropped = true;
         } else if (event.type == ClientMessage && event.xclient.message_type == atoms.finished &&
@@ -167,8 +160,7 @@ DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path
         }
     }
     // A refused or unanswered drag is called off, so the window forgets it.
-    if (!dropped)
-        Send(d, window, atoms.leave, {src, 0, 0, 0, 0});
+    if (!dropped) Send(d, window, atoms.leave, {src, 0, 0, 0, 0});
     XDestroyWindow(d, source);
     XFlush(d);
     return outcome;

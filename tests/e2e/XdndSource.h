@@ -17,8 +17,7 @@ struct DropOutcome {
 };
 
 // Drags the local file at path over the window to (x, y) of it and drops it.
-DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path,
-                     std::chrono::milliseconds timeout);
+DropOutcome DropFile(unsigned long window, int x, int y, const std::string& path, std::chrono::milliseconds timeout);
 
 // The file URI of a local path, every byte outside the unreserved set
 // percent-encoded.

@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "tests/e2e/ProgramTest.h"
 #include "tests/e2e/XDesktop.h"
@@ -37,8 +37,8 @@ struct LinkOnScreen {
     int underline = 0;  // its length
     int row = -1;
     int left = 0;
-    int glyphs = 0;     // bluish pixels in the text line over the underline
-    int below = 0;      // bluish pixels in the two rows under it
+    int glyphs = 0;  // bluish pixels in the text line over the underline
+    int below = 0;   // bluish pixels in the two rows under it
     QPoint Centre() const { return QPoint(left + underline / 2, row - 6); }
 };
 
@@ -56,8 +56,7 @@ LinkOnScreen FindLink(const QImage& shot) {
         }
     }
     for (int x = link.left; x < link.left + link.underline; ++x) {
-        for (int y = std::max(0, link.row - 16); y < link.row; ++y)
-            link.glyphs += Bluish(shot.pixel(x, y));
+        for (int y = std::max(0, link.row - 16); y < link.row; ++y) link.glyphs += Bluish(shot.pixel(x, y));
         for (int y = link.row + 1; y < std::min(shot.height(), link.row + 3); ++y)
             link.below += Bluish(shot.pixel(x, y));
     }
@@ -68,8 +67,7 @@ class AboutEndToEnd : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        if (IsSkipped())
-            return;
+        if (IsSkipped()) return;
         // Without a desktop session Qt hands addresses to xdg-open found on
         // PATH; this one only writes down what it was given.
         char pattern[] = "/tmp/tesserin-opener-XXXXXX";
@@ -85,8 +83,7 @@ protected:
     }
 
     void TearDown() override {
-        if (openerFolder_.empty())
-            return;
+        if (openerFolder_.empty()) return;
         setenv("PATH", previousPath_.c_str(), 1);
         std::error_code ec;
         std::filesystem::remove_all(openerFolder_, ec);
@@ -110,8 +107,7 @@ protected:
         EXPECT_GE(link.glyphs, 20);
         EXPECT_EQ(link.below, 0);
         EXPECT_LE(link.underline, 60);
-        if (link.glyphs < 20 || link.below != 0)
-            GrabWindowQImage(box).save("/tmp/tesserin-about-e2e.png");
+        if (link.glyphs < 20 || link.below != 0) GrabWindowQImage(box).save("/tmp/tesserin-about-e2e.png");
 
         // The cursors, as the X server shows them.
         const auto hand = FontCursor(XC_hand2);
@@ -119,24 +115,33 @@ protected:
         ASSERT_TRUE(hand && arrow) << "no XFixes";
         auto is = [](const std::optional<CursorShot>& shot, const CursorShot& font,
                      std::initializer_list<const char*> names) {
-            if (!shot)
-                return false;
+            if (!shot) return false;
             for (const char* name : names)
-                if (shot->name == name)
-                    return true;
+                if (shot->name == name) return true;
             return shot->SameImage(font);
         };
         const QPoint centre = link.Centre();
         std::optional<CursorShot> shown;
         ASSERT_TRUE(MovePointer(box, 4, 4));
-        EXPECT_TRUE(WaitFor([&] { return is(shown = CurrentCursor(), *arrow, {"left_ptr", "default", "arrow"}); }, 10s))
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return is(shown = CurrentCursor(), *arrow, {"left_ptr", "default", "arrow"});
+            },
+            10s))
             << "over the box: cursor '" << (shown ? shown->name : "?") << "'";
         ASSERT_TRUE(MovePointer(box, centre.x(), centre.y()));
-        EXPECT_TRUE(WaitFor([&] {
-            return is(shown = CurrentCursor(), *hand, {"pointing_hand", "pointer", "hand1", "hand2", "hand"});
-        }, 10s)) << "over the link: cursor '" << (shown ? shown->name : "?") << "'";
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return is(shown = CurrentCursor(), *hand, {"pointing_hand", "pointer", "hand1", "hand2", "hand"});
+            },
+            10s))
+            << "over the link: cursor '" << (shown ? shown->name : "?") << "'";
         ASSERT_TRUE(MovePointer(box, 4, centre.y()));
-        EXPECT_TRUE(WaitFor([&] { return is(shown = CurrentCursor(), *arrow, {"left_ptr", "default", "arrow"}); }, 10s))
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return is(shown = CurrentCursor(), *arrow, {"left_ptr", "default", "arrow"});
+            },
+            10s))
             << "beside the link: cursor '" << (shown ? shown->name : "?") << "'";
 
         // A click hands the README to the desktop; the box stays.
@@ -180,16 +185,19 @@ TEST_F(AboutEndToEnd, TheToolBarsQuestionMarkOpensTheBox) {
     ASSERT_NE(window, 0u);
     // The question mark is the tool bar's only yellow.
     QPoint mark(-1, -1);
-    ASSERT_TRUE(WaitFor([&] {
-        const QImage shot = GrabWindowQImage(window);
-        for (int y = 0; y < std::min(shot.height(), 120); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                if (shot.pixel(x, y) == qRgb(255, 255, 0)) {
-                    mark = QPoint(x, y);
-                    return true;
-                }
-        return false;
-    }, 20s)) << "no question-mark button";
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const QImage shot = GrabWindowQImage(window);
+            for (int y = 0; y < std::min(shot.height(), 120); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if (shot.pixel(x, y) == qRgb(255, 255, 0)) {
+                        mark = QPoint(x, y);
+                        return true;
+                    }
+            return false;
+        },
+        20s))
+        << "no question-mark button";
     ASSERT_TRUE(ClickAt(window, mark.x(), mark.y()));
     auto box = FindWindowNamed(kBoxTitle, kWindowTimeout);
     ASSERT_TRUE(box) << "no about box";

@@ -31,8 +31,7 @@ bool SameGeometry(const std::optional<Geometry>& g, int x, int y, int width, int
 }
 
 std::string Describe(const std::optional<Geometry>& g) {
-    if (!g)
-        return "no geometry";
+    if (!g) return "no geometry";
     return "(" + std::to_string(g->x) + ", " + std::to_string(g->y) + ") " + std::to_string(g->width) + " x " +
            std::to_string(g->height);
 }
@@ -74,11 +73,13 @@ TEST_F(EndToEnd, AMovedAndResizedWindowReopensExactlyThere) {
 // reaches the screen a few rectangles at a time.
 std::optional<BoardOnScreen> StartingBoard(unsigned long window) {
     std::optional<BoardOnScreen> board;
-    const bool drawn = WaitFor([&] {
-        return (board = FindBoard(window)) && PixelAt(window, board->X(0), board->Y(0)) == kTileFace &&
-               PixelAt(window, board->X(2), board->Y(3)) == kTileFace &&
-               PixelAt(window, board->X(3), board->Y(3)) == kBackground;
-    }, 20s);
+    const bool drawn = WaitFor(
+        [&] {
+            return (board = FindBoard(window)) && PixelAt(window, board->X(0), board->Y(0)) == kTileFace &&
+                   PixelAt(window, board->X(2), board->Y(3)) == kTileFace &&
+                   PixelAt(window, board->X(3), board->Y(3)) == kBackground;
+        },
+        20s);
     return drawn ? board : std::nullopt;
 }
 
@@ -89,10 +90,12 @@ bool ClickBesideTheEmptyCell(unsigned long window, const BoardOnScreen& board) {
 
 // Waits for that piece to have slid into the empty cell.
 bool SlidIntoTheEmptyCell(unsigned long window, const BoardOnScreen& board) {
-    return WaitFor([&] {
-        return PixelAt(window, board.X(2), board.Y(3)) == kBackground &&
-               PixelAt(window, board.X(3), board.Y(3)) == kTileFace;
-    }, 20s);
+    return WaitFor(
+        [&] {
+            return PixelAt(window, board.X(2), board.Y(3)) == kBackground &&
+                   PixelAt(window, board.X(3), board.Y(3)) == kTileFace;
+        },
+        20s);
 }
 
 TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
@@ -105,16 +108,18 @@ TEST_F(EndToEnd, ClickingSlidesAPieceAndNumbersBuildsTheBoardAfresh) {
 
     ASSERT_TRUE(ClickBesideTheEmptyCell(window, *board));
     bool slid = SlidIntoTheEmptyCell(window, *board);
-    if (!slid)
-        SaveWindow(window, program.Folder() + "/../tesserin-e2e-click.png");
+    if (!slid) SaveWindow(window, program.Folder() + "/../tesserin-e2e-click.png");
     EXPECT_TRUE(slid) << "the piece did not slide";
 
     // File > numbers: back to the solved board.
     ChooseFromFileMenu(program, window, false);
-    EXPECT_TRUE(WaitFor([&] {
-        return PixelAt(window, board->X(3), board->Y(3)) == kBackground &&
-               PixelAt(window, board->X(2), board->Y(3)) == kTileFace;
-    }, 20s)) << "the board was not built afresh";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return PixelAt(window, board->X(3), board->Y(3)) == kBackground &&
+                   PixelAt(window, board->X(2), board->Y(3)) == kTileFace;
+        },
+        20s))
+        << "the board was not built afresh";
 
     ExitThroughFileMenu(program, window);
     const std::string settings = program.ReadSettings();
@@ -134,8 +139,7 @@ TEST_F(EndToEnd, AClickInAnotherCopyDuringASlideIsNotLost) {
     std::optional<BoardOnScreen> boards[] = {StartingBoard(windows[0]), StartingBoard(windows[1])};
     ASSERT_TRUE(boards[0] && boards[1]) << "no boards drawn";
 
-    for (int i : {0, 1})
-        ASSERT_TRUE(ClickBesideTheEmptyCell(windows[i], *boards[i]));
+    for (int i : {0, 1}) ASSERT_TRUE(ClickBesideTheEmptyCell(windows[i], *boards[i]));
     EXPECT_TRUE(SlidIntoTheEmptyCell(windows[0], *boards[0])) << "the first copy did not slide";
     EXPECT_TRUE(SlidIntoTheEmptyCell(windows[1], *boards[1])) << "the click in the second copy was lost";
     ExitThroughFileMenu(first, windows[0]);
@@ -185,29 +189,27 @@ bool WritePicture(const std::string& path, int columns, const std::vector<Pixel>
 // frame, the background, a numbered tile or white.
 const std::vector<Pixel> kSixteen = [] {
     std::vector<Pixel> colours;
-    for (int k = 0; k < 16; ++k)
-        colours.push_back(Pixel{20 + 70 * (k % 4), 20 + 70 * (k / 4), 100});
+    for (int k = 0; k < 16; ++k) colours.push_back(Pixel{20 + 70 * (k % 4), 20 + 70 * (k / 4), 100});
     return colours;
 }();
 
 // Eight colours in 4 columns and 2 rows: a picture twice as wide as high.
-const std::vector<Pixel> kEight = {{30, 60, 0},   {100, 60, 0},  {170, 60, 0},  {240, 60, 0},
-                                   {30, 180, 0},  {100, 180, 0}, {170, 180, 0}, {240, 180, 0}};
+const std::vector<Pixel> kEight = {{30, 60, 0},  {100, 60, 0},  {170, 60, 0},  {240, 60, 0},
+                                   {30, 180, 0}, {100, 180, 0}, {170, 180, 0}, {240, 180, 0}};
 
 // The sixteen-colour picture fills the square board; its last piece is
 // missing, and its empty cell shows the background.
 const Cells kSixteenBoard = [] {
     Cells cells;
-    for (int k = 0; k < 15; ++k)
-        cells[k] = kSixteen[k];
+    for (int k = 0; k < 15; ++k) cells[k] = kSixteen[k];
     cells[15] = kBackground;
     return cells;
 }();
 
 // The wide picture keeps its proportions: white bands fill the top and the
 // bottom quarter of the square, its two rows of blocks the middle rows.
-const Cells kEightBoard = {kWhite,   kWhite,   kWhite,   kWhite,   kEight[0], kEight[1], kEight[2], kEight[3],
-                           kEight[4], kEight[5], kEight[6], kEight[7], kWhite,   kWhite,   kWhite,   kBackground};
+const Cells kEightBoard = {kWhite,    kWhite,    kWhite,    kWhite,    kEight[0], kEight[1], kEight[2], kEight[3],
+                           kEight[4], kEight[5], kEight[6], kEight[7], kWhite,    kWhite,    kWhite,    kBackground};
 
 // The first difference between the playing board on screen and cells, or "".
 std::string PlayingDifference(const WindowImage& image, const BoardOnScreen& board, const Cells& cells) {
@@ -353,8 +355,7 @@ TEST_F(Pictures, ABrokenPictureIsReportedAndTheBoardShowsNumbers) {
     // Its text cannot be read back from the server; the caption says whose it is.
     ASSERT_TRUE(FocusWindow(*box));
     ASSERT_TRUE(PressKeys("Return"));
-    EXPECT_TRUE(WaitFor([&] { return program.WindowsTitled("tesserin").empty(); }, 20s))
-        << "the message box stayed";
+    EXPECT_TRUE(WaitFor([&] { return program.WindowsTitled("tesserin").empty(); }, 20s)) << "the message box stayed";
 
     auto window = program.FindMainWindow(kWindowTimeout);
     ASSERT_TRUE(window) << "no main window appeared";

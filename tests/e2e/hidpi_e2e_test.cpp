@@ -27,19 +27,17 @@ constexpr Pixel kStripeB{40, 220, 40};
 // The board's first cell in device pixels of the window, from the view's
 // band (found on screen) and the layout rule in logical pixels.
 struct FirstCell {
-    int x = 0;       // device pixels, window coordinates
+    int x = 0;  // device pixels, window coordinates
     int y = 0;
-    int piece = 0;   // logical pixels
-    int side = 0;    // logical pixels
+    int piece = 0;  // logical pixels
+    int side = 0;   // logical pixels
 };
 
 std::optional<FirstCell> FindFirstCell(const WindowImage& image, int windowWidth) {
     auto view = FindView(image);
-    if (!view || view->top % kRatio != 0)
-        return std::nullopt;
+    if (!view || view->top % kRatio != 0) return std::nullopt;
     const BoardOnScreen board = LayOutBoard(0, 0, windowWidth / kRatio, (view->bottom - view->top) / kRatio);
-    if (board.side < 8)
-        return std::nullopt;
+    if (board.side < 8) return std::nullopt;
     return FirstCell{board.left * kRatio, view->top + board.top * kRatio, board.piece, board.side};
 }
 
@@ -50,8 +48,7 @@ int MixedBlocks(const WindowImage& image, int x, int y, int w, int h) {
     for (int by = y - y % 2; by + 1 < y + h; by += 2) {
         for (int bx = x - x % 2; bx + 1 < x + w; bx += 2) {
             const auto p = image.At(bx, by);
-            if (p != image.At(bx + 1, by) || p != image.At(bx, by + 1) || p != image.At(bx + 1, by + 1))
-                ++mixed;
+            if (p != image.At(bx + 1, by) || p != image.At(bx, by + 1) || p != image.At(bx + 1, by + 1)) ++mixed;
         }
     }
     return mixed;
@@ -79,10 +76,13 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
     ASSERT_NE(window, 0u);
 
     // The stored placement is logical: twice as many pixels on the server.
-    ASSERT_TRUE(WaitFor([&] {
-        auto g = WindowGeometry(window);
-        return g && g->x == 200 && g->y == 100 && g->width == 600 && g->height == 800;
-    }, 20s)) << "window not at (200, 100) 600 x 800 device pixels";
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            auto g = WindowGeometry(window);
+            return g && g->x == 200 && g->y == 100 && g->width == 600 && g->height == 800;
+        },
+        20s))
+        << "window not at (200, 100) 600 x 800 device pixels";
 
     // The numbers board: tile 1's number has edges finer than a logical pixel.
     std::optional<FirstCell> cell;
@@ -93,8 +93,7 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
     ASSERT_TRUE(numbers && cell) << "no board drawn";
     const int interior = (cell->piece - 3) * kRatio;
     const int mixed = MixedBlocks(*numbers, cell->x + kRatio, cell->y + kRatio, interior, interior);
-    if (mixed < 8)
-        SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-numbers.png");
+    if (mixed < 8) SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-numbers.png");
     EXPECT_GE(mixed, 8) << "the number looks like a 1x drawing enlarged";
 
     ExitThroughFileMenu(program, window);
@@ -109,8 +108,9 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
     QImage stripes(size, size, QImage::Format_RGB32);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
-            stripes.setPixel(x, y, x / 2 % 2 ? qRgb(kStripeB.red, kStripeB.green, kStripeB.blue)
-                                             : qRgb(kStripeA.red, kStripeA.green, kStripeA.blue));
+            stripes.setPixel(x, y,
+                             x / 2 % 2 ? qRgb(kStripeB.red, kStripeB.green, kStripeB.blue)
+                                       : qRgb(kStripeA.red, kStripeA.green, kStripeA.blue));
     const std::string path = program.Folder() + "/stripes.png";
     ASSERT_TRUE(stripes.save(QString::fromStdString(path), "PNG"));
     program.WriteSettings(placement);
@@ -124,16 +124,14 @@ TEST_F(DoubleDensityEndToEnd, LogicalPlacementSharpNumbersAndPicturePiecesAtDevi
         bool a = false, b = false;
         for (int x = cell->x + 4 * kRatio; x < cell->x + (cell->piece - 4) * kRatio; x += 2) {
             const auto left = image.At(x, row), right = image.At(x + 1, row);
-            if (!left || left == right)
-                return false;
+            if (!left || left == right) return false;
             a = a || left == kStripeA || right == kStripeA;
             b = b || left == kStripeB || right == kStripeB;
         }
         return a && b;
     };
     const bool sharp = WaitForImage(window, alternating).has_value();
-    if (!sharp)
-        SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-picture.png");
+    if (!sharp) SaveWindow(window, program.Folder() + "/../tesserin-e2e-hidpi-picture.png");
     EXPECT_TRUE(sharp) << "the stripes did not reach the screen at device resolution";
     ExitThroughFileMenu(program, window);
 }

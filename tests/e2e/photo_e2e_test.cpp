@@ -56,11 +56,11 @@ bool WriteSidewaysPhoto(const std::string& path) {
         for (int x = 0; x < params.width; ++x) {
             const bool right = x >= params.width / 2;
             const bool bottom = y >= params.height / 2;
-            const Pixel& p = bottom ? (right ? kStoredBottomRight : kStoredBottomLeft)
-                                    : (right ? kStoredTopRight : kStoredTopLeft);
-            params.pixels.insert(params.pixels.end(), {static_cast<std::uint8_t>(p.red),
-                                                       static_cast<std::uint8_t>(p.green),
-                                                       static_cast<std::uint8_t>(p.blue)});
+            const Pixel& p =
+                bottom ? (right ? kStoredBottomRight : kStoredBottomLeft) : (right ? kStoredTopRight : kStoredTopLeft);
+            params.pixels.insert(params.pixels.end(),
+                                 {static_cast<std::uint8_t>(p.red), static_cast<std::uint8_t>(p.green),
+                                  static_cast<std::uint8_t>(p.blue)});
         }
     }
     std::ofstream out(path, std::ios::binary);
@@ -76,8 +76,8 @@ bool WriteUprightWebp(const std::string& path) {
         for (int x = 0; x < kWidth; ++x) {
             const bool left = x < kWidth / 2;
             const bool top = y < kHeight / 2;
-            const Pixel& p = top ? (left ? kStoredBottomLeft : kStoredTopLeft)
-                                 : (left ? kStoredBottomRight : kStoredTopRight);
+            const Pixel& p =
+                top ? (left ? kStoredBottomLeft : kStoredTopLeft) : (left ? kStoredBottomRight : kStoredTopRight);
             rgb.insert(rgb.end(), {static_cast<std::uint8_t>(p.red), static_cast<std::uint8_t>(p.green),
                                    static_cast<std::uint8_t>(p.blue)});
         }
@@ -98,21 +98,34 @@ protected:
                                  const Cells& upright = kUpright) {
         // The picture is in once the piece left of the empty cell is no
         // longer a numbered tile's blue.
-        ASSERT_EQ(WaitForBoard(window, [](const WindowImage& image, const BoardOnScreen& b) {
-            return Near(image.At(b.X(3, 3), b.Y(3, 3)), kBackground, kSlack) &&
-                   !Near(image.At(b.X(2, 3), b.Y(3, 3)), kTileFace, kSlack) ? "" : "no picture on the board";
-        }), "") << what;
+        ASSERT_EQ(WaitForBoard(window,
+                               [](const WindowImage& image, const BoardOnScreen& b) {
+                                   return Near(image.At(b.X(3, 3), b.Y(3, 3)), kBackground, kSlack) &&
+                                                  !Near(image.At(b.X(2, 3), b.Y(3, 3)), kTileFace, kSlack)
+                                              ? ""
+                                              : "no picture on the board";
+                               }),
+                  "")
+            << what;
         ASSERT_TRUE(ClickCell(window, 3, 2));
-        ASSERT_EQ(WaitForBoard(window, [](const WindowImage& image, const BoardOnScreen& b) {
-            return Near(image.At(b.X(2, 3), b.Y(3, 3)), kBackground, kSlack) ? "" : "the piece did not slide";
-        }), "") << what;
+        ASSERT_EQ(WaitForBoard(window,
+                               [](const WindowImage& image, const BoardOnScreen& b) {
+                                   return Near(image.At(b.X(2, 3), b.Y(3, 3)), kBackground, kSlack)
+                                              ? ""
+                                              : "the piece did not slide";
+                               }),
+                  "")
+            << what;
         ASSERT_TRUE(ClickCell(window, 3, 3));
-        ExpectBoard(program, window, [&upright](const WindowImage& image, const BoardOnScreen& board) {
-            std::string difference;
-            for (int k = 0; k < 16 && difference.empty(); ++k)
-                difference = InsideDifference(image, board, k, upright[k], kSlack);
-            return difference;
-        }, "photo-" + what);
+        ExpectBoard(
+            program, window,
+            [&upright](const WindowImage& image, const BoardOnScreen& board) {
+                std::string difference;
+                for (int k = 0; k < 16 && difference.empty(); ++k)
+                    difference = InsideDifference(image, board, k, upright[k], kSlack);
+                return difference;
+            },
+            "photo-" + what);
     }
 
     void ExitAndExpectRemembered(Program& program, unsigned long window, const std::string& photo) {
@@ -157,10 +170,8 @@ TEST_F(Photos, ASidewaysPhotoOpensUprightByEveryRoute) {
         ASSERT_TRUE(WriteSidewaysPhoto(photo));
         unsigned long window = StartProgram(program, route.open ? std::vector<std::string>{} : std::vector{photo});
         ASSERT_NE(window, 0u);
-        if (route.open)
-            route.open(program, window, photo);
-        if (HasFatalFailure())
-            return;
+        if (route.open) route.open(program, window, photo);
+        if (HasFatalFailure()) return;
         EXPECT_TRUE(WaitFor([&] { return WindowTitle(window) == Title(photo); }, 20s)) << WindowTitle(window);
         ExpectUprightWhenSolved(program, window, route.name);
         ExitAndExpectRemembered(program, window, photo);
@@ -209,9 +220,10 @@ TEST_F(Photos, AHeifPhotoShowsUprightInSrgbAndABrokenAvifShowsNumbers) {
     EXPECT_TRUE(WaitFor([&] { return program.WindowsTitled("tesserin").empty(); }, 20s)) << "the message box stayed";
     auto main_window = program.FindMainWindow(kWindowTimeout);
     ASSERT_TRUE(main_window) << "no main window appeared";
-    ExpectBoard(program, *main_window,
-                [](const WindowImage& image, const BoardOnScreen& board) { return NumbersDifference(image, board, 15); },
-                "broken-avif");
+    ExpectBoard(
+        program, *main_window,
+        [](const WindowImage& image, const BoardOnScreen& board) { return NumbersDifference(image, board, 15); },
+        "broken-avif");
     ExitThroughFileMenu(program, *main_window);
 }
 

@@ -55,15 +55,12 @@ std::optional<BoardOnScreen> FindBoard(const QImage& image) {
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             int end = x;
-            while (end < image.width() && row[end] == kBackgroundRgb)
-                ++end;
-            if (end - x >= 60)
-                view |= QRect(x, y, end - x, 1);
+            while (end < image.width() && row[end] == kBackgroundRgb) ++end;
+            if (end - x >= 60) view |= QRect(x, y, end - x, 1);
             x = end;
         }
     }
-    if (view.width() < 60 || view.height() < 60)
-        return std::nullopt;
+    if (view.width() < 60 || view.height() < 60) return std::nullopt;
     return LayOutBoard(view.left(), view.top(), view.width(), view.height());
 }
 
@@ -76,8 +73,7 @@ bool ShowsNumbersBoard(const QImage& image, int empty) {
 class Wayland : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (Executable().empty())
-            GTEST_SKIP() << "TESSERIN_EXE is not set";
+        if (Executable().empty()) GTEST_SKIP() << "TESSERIN_EXE is not set";
     }
 };
 
@@ -108,8 +104,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
             return image && ShowsNumbersBoard(*image, 15);
         },
         kWindowTimeout);
-    if (!drawn)
-        shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-headless.png"));
+    if (!drawn) shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-headless.png"));
     EXPECT_TRUE(drawn) << "no numbers board on the compositor's output";
     EXPECT_TRUE(program.Running());
     // No warning about placing, activating or grabbing: nothing but the protocol.
@@ -117,8 +112,7 @@ TEST_F(Wayland, HeadlessTheProgramMapsItsWindowAtTheRememberedSizeAndDrawsTheBoa
 }
 
 TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display for weston to draw into";
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display for weston to draw into";
     Weston weston(Weston::Backend::X11, 1024, 768);
     ASSERT_TRUE(weston.WaitReady(kWindowTimeout)) << weston.Log();
     auto output = weston.XWindow(kWindowTimeout);
@@ -143,8 +137,7 @@ TEST_F(Wayland, AClickSlidesAPieceAndClosingSavesTheSizeButKeepsThePosition) {
     ASSERT_TRUE(geometry && MovePointer(*output, geometry->width + 20, geometry->height + 20));
     ASSERT_TRUE(ClickAt(*output, board->X(2, 3), board->Y(3, 3)));
     const bool slid = numbers(14, true, 20s);
-    if (!slid)
-        shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-click.png"));
+    if (!slid) shot.save(QString::fromStdString(program.Folder() + "/../tesserin-wayland-click.png"));
     EXPECT_TRUE(slid) << "the piece did not slide";
 
     // The click gave the window the keyboard: File (Alt+F), exit (X).

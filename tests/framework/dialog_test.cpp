@@ -30,13 +30,13 @@ TEST(DialogUnits, EachOfPositionAndSizeIsScaledAndRoundedToTheNearestPixel) {
     };
     const Case cases[] = {
         // x = units * base.x / 4, y = units * base.y / 8, halves rounded up.
-        {QRect(11, 17, 20, 20), {6, 13}, QRect(17, 28, 30, 33)},   // 16.5, 27.625, 30, 32.5
-        {QRect(0, 0, 235, 55), {6, 13}, QRect(0, 0, 353, 89)},     // 352.5, 89.375
-        {QRect(106, 25, 31, 8), {7, 16}, QRect(186, 50, 54, 16)},  // 185.5, 50, 54.25, 16
-        {QRect(178, 7, 50, 16), {8, 15}, QRect(356, 13, 100, 30)}, // 356, 13.125, 100, 30
-        {QRect(1, 1, 1, 1), {5, 11}, QRect(1, 1, 1, 1)},           // 1.25, 1.375
-        {QRect(3, 3, 3, 3), {2, 4}, QRect(2, 2, 2, 2)},            // 1.5, 1.5
-        {QRect(-3, -5, 0, 0), {6, 12}, QRect(-5, -8, 0, 0)},       // -4.5, -7.5: away from zero
+        {QRect(11, 17, 20, 20), {6, 13}, QRect(17, 28, 30, 33)},    // 16.5, 27.625, 30, 32.5
+        {QRect(0, 0, 235, 55), {6, 13}, QRect(0, 0, 353, 89)},      // 352.5, 89.375
+        {QRect(106, 25, 31, 8), {7, 16}, QRect(186, 50, 54, 16)},   // 185.5, 50, 54.25, 16
+        {QRect(178, 7, 50, 16), {8, 15}, QRect(356, 13, 100, 30)},  // 356, 13.125, 100, 30
+        {QRect(1, 1, 1, 1), {5, 11}, QRect(1, 1, 1, 1)},            // 1.25, 1.375
+        {QRect(3, 3, 3, 3), {2, 4}, QRect(2, 2, 2, 2)},             // 1.5, 1.5
+        {QRect(-3, -5, 0, 0), {6, 12}, QRect(-5, -8, 0, 0)},        // -4.5, -7.5: away from zero
     };
     for (const Case& c : cases)
         EXPECT_EQ(framework::MapDialogRect(c.units, c.base), c.pixels) << c.units.x() << "," << c.units.y();
@@ -50,7 +50,7 @@ TEST(DialogUnits, AFaceTheDesktopLacksBecomesTheInstalledJapaneseFace) {
     const Case cases[] = {
         {"MS UI Gothic", "IPAGothic"},
         {"ＭＳ Ｐゴシック", "IPAGothic"},
-        {"DejaVu Sans", "DejaVu Sans"},    // an installed face stays
+        {"DejaVu Sans", "DejaVu Sans"},  // an installed face stays
         {"IPAPGothic", "IPAPGothic"},
     };
     for (const Case& c : cases) {
@@ -149,8 +149,7 @@ TEST(Dialog, OkEnterEscapeAndCancelEndTheModalDialog) {
         {"Enter", [](SampleDialog& d) { QTest::keyClick(&d, Qt::Key_Return); }, framework::kIdOk},
         {"keypad Enter", [](SampleDialog& d) { QTest::keyClick(&d, Qt::Key_Enter); }, framework::kIdOk},
         {"Escape", [](SampleDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, framework::kIdCancel},
-        {"OK clicked",
-         [](SampleDialog& d) { QTest::mouseClick(d.GetDlgItem(framework::kIdOk), Qt::LeftButton); },
+        {"OK clicked", [](SampleDialog& d) { QTest::mouseClick(d.GetDlgItem(framework::kIdOk), Qt::LeftButton); },
          framework::kIdOk},
         {"Cancel clicked",
          [](SampleDialog& d) { QTest::mouseClick(d.GetDlgItem(framework::kIdCancel), Qt::LeftButton); },

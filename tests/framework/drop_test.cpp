@@ -81,9 +81,13 @@ TEST_F(DropTest, OneLocalFileOpensAsTheRecentListWouldAndAnythingElseIsRefused) 
     };
     const Case cases[] = {
         {"one local file", [&](QMimeData& m) { m.setUrls({Url(picture)}); }, true, picture, 0},
-        {"a file that vanished fails as the recent list's would",
-         [&](QMimeData& m) { m.setUrls({Url(missing)}); }, true, "", 1},
-        {"two files", [&](QMimeData& m) { m.setUrls({Url(picture), Url(other)}); }, false, "", 0},
+        {"a file that vanished fails as the recent list's would", [&](QMimeData& m) { m.setUrls({Url(missing)}); },
+         true, "", 1},
+        {"two files",
+         [&](QMimeData& m) {
+             m.setUrls({Url(picture), Url(other)});
+         },
+         false, "", 0},
         {"a path as text", [&](QMimeData& m) { m.setText(QString::fromStdString(picture)); }, false, "", 0},
         {"a web address", [&](QMimeData& m) { m.setUrls({QUrl("http://example.com/a.png")}); }, false, "", 0},
         {"a web address with a path as text",

@@ -36,21 +36,17 @@ void SendMove(QWidget* widget, QPoint at, Qt::MouseButtons buttons) {
 class FailingView : public framework::View {
 public:
     void OnDraw(platform::DeviceContext&) override {
-        if (failDraw)
-            throw exec_error(failDraw);
+        if (failDraw) throw exec_error(failDraw);
     }
     void OnLButtonDown(unsigned, Point) override {
         SetCapture();
-        if (failPress)
-            throw exec_error(failPress);
+        if (failPress) throw exec_error(failPress);
     }
     void OnMouseMove(unsigned flags, Point) override {
-        if (failMove && (flags & kLeftButton))
-            throw exec_error(failMove);
+        if (failMove && (flags & kLeftButton)) throw exec_error(failMove);
     }
     void OnLButtonUp(unsigned, Point) override {
-        if (failRelease)
-            throw exec_error(failRelease);
+        if (failRelease) throw exec_error(failRelease);
         ReleaseCapture();
     }
     void OnCancelMode() override {
@@ -70,8 +66,7 @@ class FailingWidget : public QWidget {
 public:
     void paintEvent(QPaintEvent*) override {
         ++paints;
-        if (fail)
-            throw exec_error(fail);
+        if (fail) throw exec_error(fail);
         QPainter(this).fillRect(rect(), Qt::white);
     }
     const char* fail = nullptr;
@@ -117,8 +112,7 @@ public:
             bool insidePaint = painted && painted->testAttribute(Qt::WA_WState_InPaintEvent);
             Box box{text, depth, insidePaint};
             boxes.push_back(box);
-            if (whileShown)
-                whileShown();
+            if (whileShown) whileShown();
             --depth;
         });
     }
@@ -128,8 +122,7 @@ public:
     }
 
     static void Drain() {
-        for (int i = 0; i < 5; ++i)
-            QCoreApplication::processEvents();
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
 
     // A shown frame holding a FailingView.
@@ -149,8 +142,7 @@ public:
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const Box& box : boxes)
-            texts.push_back(box.text);
+        for (const Box& box : boxes) texts.push_back(box.text);
         return texts;
     }
 
@@ -190,8 +182,7 @@ TEST_F(EventBoundaryTest, AHandlerThatKeepsFailingGivesOneBoxUntilThePlayerActs)
          }},
         {"a drag whose every move fails, until the next press", &FailingView::failMove,
          [](EventBoundaryTest& t) {
-             for (int x = 11; x < 60; ++x)
-                 SendMove(t.view->Widget(), QPoint(x, 10), Qt::LeftButton);
+             for (int x = 11; x < 60; ++x) SendMove(t.view->Widget(), QPoint(x, 10), Qt::LeftButton);
              Drain();
          },
          [](EventBoundaryTest& t) {
@@ -238,8 +229,7 @@ TEST_F(EventBoundaryTest, AFailingPaintOutsideTheFrameworkIsStoppedAtTheApplicat
     widget.show();
     Drain();
     widget.fail = kExecError;
-    for (int i = 0; i < 5; ++i)
-        widget.repaint();  // synchronous: inside the paint machinery
+    for (int i = 0; i < 5; ++i) widget.repaint();  // synchronous: inside the paint machinery
     Drain();
     EXPECT_GE(widget.paints, 5);
     EXPECT_EQ(Texts(), std::vector<std::string>{kExecError});
@@ -247,8 +237,7 @@ TEST_F(EventBoundaryTest, AFailingPaintOutsideTheFrameworkIsStoppedAtTheApplicat
     widget.fail = kNotSupported;
     Repaint(&widget);
     EXPECT_EQ(Texts(), (std::vector<std::string>{kExecError, kNotSupported}));
-    for (const Box& box : boxes)
-        EXPECT_FALSE(box.insidePaint);
+    for (const Box& box : boxes) EXPECT_FALSE(box.insidePaint);
     widget.fail = nullptr;
     painted = nullptr;
 }
@@ -267,8 +256,7 @@ TEST_F(EventBoundaryTest, ACommandThatFailsIsShownEveryTimeAndTheLoopGoesOn) {
     QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (commandFrame.runs >= 4)
-            QCoreApplication::exit(0);
+        if (commandFrame.runs >= 4) QCoreApplication::exit(0);
     });
     watch.start(5);
     QTimer::singleShot(10000, [&] {
@@ -279,8 +267,7 @@ TEST_F(EventBoundaryTest, ACommandThatFailsIsShownEveryTimeAndTheLoopGoesOn) {
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(commandFrame.runs, 4);
     EXPECT_EQ(Texts(), (std::vector<std::string>{kExecError, kExecError, kNotSupported}));
-    for (const Box& box : boxes)
-        EXPECT_EQ(box.depth, 1);
+    for (const Box& box : boxes) EXPECT_EQ(box.depth, 1);
 }
 
 TEST_F(EventBoundaryTest, FailuresWhileABoxIsUpWaitForItNotInsideIt) {
@@ -330,17 +317,14 @@ TEST_F(EventBoundaryTest, AFailedGestureOrABoxNeverLeavesThePointerCaptured) {
         SCOPED_TRACE(c.name);
         boxes.clear();
         ShowView();
-        if (c.handler)
-            view->*c.handler = kExecError;
+        if (c.handler) view->*c.handler = kExecError;
         QWidget* w = view->Widget();
         for (int i = 0; i < c.gestures; ++i) {
             const bool last = i + 1 == c.gestures;
             QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
             SendMove(w, QPoint(30, 10), Qt::LeftButton);
-            if (!last || c.release)
-                QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
-            if (last && c.box)
-                framework::AfxMessageBox(kNotSupported);
+            if (!last || c.release) QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
+            if (last && c.box) framework::AfxMessageBox(kNotSupported);
             Drain();
         }
         EXPECT_EQ(view->HasCapture(), c.captured);
@@ -349,8 +333,7 @@ TEST_F(EventBoundaryTest, AFailedGestureOrABoxNeverLeavesThePointerCaptured) {
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
         EXPECT_EQ(view->cancelled, c.cancelled);
         EXPECT_EQ(boxes.size(), c.boxes);
-        if (!c.release)
-            QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
+        if (!c.release) QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
         painted = nullptr;
         frame.reset();
         viewOwner.reset();

@@ -44,7 +44,9 @@ public:
     bool TimedOut() const { return timedOut_; }
 
 private:
-    void Schedule() { QTimer::singleShot(10, &context_, [this] { Poll(); }); }
+    void Schedule() {
+        QTimer::singleShot(10, &context_, [this] { Poll(); });
+    }
 
     // Polls on after the last step too, so a window that never closes is
     // still closed in the end.
@@ -53,8 +55,7 @@ private:
         if (clock_.elapsed() > 10000) {
             timedOut_ = true;
             for (int i = 0; i < 8 && QApplication::activeModalWidget(); ++i) {
-                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                    dialog->reject();
+                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
             }
             return;
         }
@@ -154,11 +155,9 @@ TEST_F(FileDialogTest, ANameThatDoesNotExistIsTakenOnlyAfterTheUserAgrees) {
             };
         };
         std::vector<ModalScript::Step> steps{TypeName(c.typed)};
-        for (Answer button : c.answers)
-            steps.push_back({IsMessageBox, answer(button)});
+        for (Answer button : c.answers) steps.push_back({IsMessageBox, answer(button)});
         if (!c.chosen) {
-            if (!c.createPrompt)
-                steps.push_back({IsMessageBox, answer(QMessageBox::Ok), true});
+            if (!c.createPrompt) steps.push_back({IsMessageBox, answer(QMessageBox::Ok), true});
             steps.push_back(Cancel());
         }
         ModalScript script(std::move(steps));
@@ -196,26 +195,25 @@ TEST_F(FileDialogTest, TheFilterListsMatchingNamesOfEitherCase) {
         {"Pictures|*.bmp;*.png|All|*.*||", {"PHOTO.PNG", "photo.png", "Picture.Bmp"}},
         {"All|*.*||", {"PHOTO.PNG", "photo.png", "Picture.Bmp", "photo.jpg", "README"}},
     };
-    for (const char* name : {"PHOTO.PNG", "photo.png", "Picture.Bmp", "photo.jpg", "README"})
-        Touch(name);
+    for (const char* name : {"PHOTO.PNG", "photo.png", "Picture.Bmp", "photo.jpg", "README"}) Touch(name);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.filter);
         std::set<std::string> listed;
-        ModalScript script({{IsFileDialog, [&](QWidget* dialog) {
-                                 auto* view = dialog->findChild<QListView*>("listView");
-                                 ASSERT_NE(view, nullptr);
-                                 // The folder is read in the background.
-                                 auto count = [view] { return view->model()->rowCount(view->rootIndex()); };
-                                 EXPECT_TRUE(QTest::qWaitFor(
-                                     [&] { return count() >= static_cast<int>(c.listed.size()); }, 5000));
-                                 QTest::qWait(100);
-                                 for (int row = 0; row < count(); ++row) {
-                                     QModelIndex index = view->model()->index(row, 0, view->rootIndex());
-                                     if (view->model()->flags(index) & Qt::ItemIsEnabled)
-                                         listed.insert(index.data().toString().toStdString());
-                                 }
-                                 static_cast<QDialog*>(dialog)->reject();
-                             }}});
+        ModalScript script(
+            {{IsFileDialog, [&](QWidget* dialog) {
+                  auto* view = dialog->findChild<QListView*>("listView");
+                  ASSERT_NE(view, nullptr);
+                  // The folder is read in the background.
+                  auto count = [view] { return view->model()->rowCount(view->rootIndex()); };
+                  EXPECT_TRUE(QTest::qWaitFor([&] { return count() >= static_cast<int>(c.listed.size()); }, 5000));
+                  QTest::qWait(100);
+                  for (int row = 0; row < count(); ++row) {
+                      QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+                      if (view->model()->flags(index) & Qt::ItemIsEnabled)
+                          listed.insert(index.data().toString().toStdString());
+                  }
+                  static_cast<QDialog*>(dialog)->reject();
+              }}});
         framework::OpenFileRequest request;
         request.filter = c.filter;
         request.directory = folder;

@@ -121,8 +121,12 @@ TEST(FilePathUtf8, BrokenSequencesDoNotSwallowSeparators) {
             {"/a\x95/b", "", "/a\x95/"},  // a Shift-JIS lead byte means nothing here
             {"/dir/file.bmp\xE3", "bmp\xE3", "/dir/"},
             // Overlong encodings of "." (C0 AE) and "/" (C0 AF) are not separators.
-            {"/a/b\xC0\xAE" "c", "", "/a/"},
-            {"/a\xC0\xAF" "b", "", "/"},
+            {"/a/b\xC0\xAE"
+             "c",
+             "", "/a/"},
+            {"/a\xC0\xAF"
+             "b",
+             "", "/"},
         },
         CodePage::Utf8);
 }

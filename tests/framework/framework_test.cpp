@@ -11,8 +11,8 @@
 #include "framework/CommandTarget.h"
 #include "framework/FileDialog.h"
 #include "framework/FrameWindow.h"
-#include "platform/Profile.h"
 #include "framework/RecentFileList.h"
+#include "platform/Profile.h"
 
 namespace {
 
@@ -78,8 +78,7 @@ protected:
 
 TEST_F(RecentFiles, NewestFirstWithoutDuplicatesUpToTheLimit) {
     framework::RecentFileList list("Recent File List", 4);
-    for (const char* name : {"/a.png", "/b.png", "/c.png", "/d.png", "/e.png"})
-        list.Add(name);
+    for (const char* name : {"/a.png", "/b.png", "/c.png", "/d.png", "/e.png"}) list.Add(name);
     EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/e.png", "/d.png", "/c.png", "/b.png"}));
     list.Add("/c.png");
     EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/c.png", "/e.png", "/d.png", "/b.png"}));
@@ -122,8 +121,7 @@ TEST_F(RecentFiles, GarbledOrUnwritableFilesGiveAnEmptyListAndNoCrash) {
     const std::string path = folder + "/tesserin.ini";
     {
         std::ofstream out(path, std::ios::binary);
-        for (int i = 0; i < 4096; ++i)
-            out.put(static_cast<char>((i * 131) % 256));
+        for (int i = 0; i < 4096; ++i) out.put(static_cast<char>((i * 131) % 256));
     }
     framework::RecentFileList list("Recent File List", 4);
     list.ReadList(platform::ProfileFile(path));
@@ -154,8 +152,7 @@ TEST_F(RecentFiles, NamesTheSettingsFileCannotHoldAreLeftOutAndTheRestWritten) {
         ASSERT_TRUE(profile.WriteProfileString("Recent File List", "File4", "/stale.png"));
 
         framework::RecentFileList list("Recent File List", 4);
-        for (const std::string& name : c.added)
-            list.Add(name);
+        for (const std::string& name : c.added) list.Add(name);
         ASSERT_TRUE(list.WriteList(profile));
         EXPECT_EQ(list.Entries().size(), c.added.size());  // still offered until the program ends
 
@@ -174,8 +171,7 @@ TEST_F(RecentFiles, NamesTheSettingsFileCannotHoldAreLeftOutAndTheRestWritten) {
         std::string line;
         int sections = 0, keys = 0;
         while (std::getline(in, line)) {
-            if (line.empty())
-                continue;
+            if (line.empty()) continue;
             if (line.front() == '[' && line.back() == ']')
                 ++sections;
             else if (line.find('=') != std::string::npos && line.front() != '=')
@@ -244,8 +240,7 @@ TEST(CommandLine, OptionsAreNeverFileNamesAndTheFirstRequestWins) {
     };
     for (const Case& c : cases) {
         std::string joined;
-        for (const std::string& a : c.arguments)
-            joined += "[" + a + "]";
+        for (const std::string& a : c.arguments) joined += "[" + a + "]";
         SCOPED_TRACE(joined);
         CommandLineInfo info = framework::ParseCommandLine(c.arguments);
         EXPECT_EQ(info.command, c.command);

@@ -39,8 +39,7 @@ public:
         const int rows = (*first)->height();
         for (int y = 0; y < rows; ++y) {
             ++stepsDone;
-            if (take_cancel())
-                return false;
+            if (take_cancel()) return false;
             post_progress(y * 100 / rows);
         }
         out.push_back(std::make_unique<Image>(**first));

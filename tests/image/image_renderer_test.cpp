@@ -19,8 +19,7 @@ Image Numbered(int w, int h) {
     image.set_bit_count(24);
     image.create();
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.set_color(Point(x, y), Color(x, y, 7), true);
+        for (int x = 0; x < w; ++x) image.set_color(Point(x, y), Color(x, y, 7), true);
     return image;
 }
 
@@ -34,8 +33,8 @@ TEST_F(RendererTest, DrawCopiesTheSourceRectangleAtTheSameSize) {
     for (int y = 195; y < 210; ++y) {
         for (int x = 95; x < 125; ++x) {
             const bool inside = x >= 100 && x < 120 && y >= 200 && y < 205;
-            const platform::Rgb want = inside ? platform::Rgb{std::uint8_t(x - 100 + 10), std::uint8_t(y - 200 + 20), 7}
-                                              : fill;
+            const platform::Rgb want =
+                inside ? platform::Rgb{std::uint8_t(x - 100 + 10), std::uint8_t(y - 200 + 20), 7} : fill;
             ASSERT_EQ(surface.Pixel(x, y), want) << x << "," << y;
         }
     }
@@ -70,8 +69,7 @@ TEST_F(RendererTest, RefusesImagesWithoutMemoryAndIndexedImagesDrawingNothing) {
     indexed.create();
     EXPECT_THROW(ImageRenderer().draw_all(indexed, *surface.Context(), Point(0, 0), true), Image::not_support);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            ASSERT_EQ(surface.Pixel(x, y), (platform::Rgb{9, 9, 9}));
+        for (int x = 0; x < 4; ++x) ASSERT_EQ(surface.Pixel(x, y), (platform::Rgb{9, 9, 9}));
 }
 
 }  // namespace

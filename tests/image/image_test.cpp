@@ -74,9 +74,8 @@ TEST(ImageCreate, StrideIsRoundedUpToFourBytes) {
     struct Case {
         int bits, width, stride;
     };
-    const Case cases[] = {{1, 10, 4}, {4, 3, 4}, {8, 5, 8},  {24, 4, 12}, {24, 5, 16}, {1, 1, 4},
-                          {1, 33, 8}, {4, 9, 8}, {8, 4, 4},  {24, 1, 4},  {2, 17, 8},  {2, 16, 4},
-                          {16, 3, 8}, {32, 3, 12}};
+    const Case cases[] = {{1, 10, 4}, {4, 3, 4}, {8, 5, 8},  {24, 4, 12}, {24, 5, 16}, {1, 1, 4},  {1, 33, 8},
+                          {4, 9, 8},  {8, 4, 4}, {24, 1, 4}, {2, 17, 8},  {2, 16, 4},  {16, 3, 8}, {32, 3, 12}};
     for (const Case& c : cases) {
         Image image = created(c.width, 3, c.bits);
         EXPECT_EQ(image.stride(), c.stride) << c.bits << " bits, width " << c.width;
@@ -87,9 +86,9 @@ TEST(ImageCreate, StrideIsRoundedUpToFourBytes) {
 
 TEST(ImageCreate, RefusesUnusableSizesBeforeAllocating) {
     const int cases[][3] = {
-        {0, 5, 8},          {5, 0, 8},          {-3, 5, 24},          {5, -1, 24},
-        {5, 5, 0},          {2147483647, 2, 24},  // row arithmetic would overflow 32 bits
-        {65536, 16385, 8},                        // one row more than 1 GiB
+        {0, 5, 8},         {5, 0, 8}, {-3, 5, 24},
+        {5, -1, 24},       {5, 5, 0}, {2147483647, 2, 24},  // row arithmetic would overflow 32 bits
+        {65536, 16385, 8},                                  // one row more than 1 GiB
     };
     for (const auto& c : cases) {
         Image image = described(c[0], c[1], c[2]);

@@ -44,8 +44,8 @@ std::unique_ptr<Image> scale(ResizeFilter& filter, Image* source, bool* done = n
 
 class OpenFilter : public ResizeFilter {
 public:
-    using ResizeFilter::ResizeFilter;
     using ResizeFilter::resample;
+    using ResizeFilter::ResizeFilter;
 };
 
 }  // namespace
@@ -56,10 +56,14 @@ TEST(ResizeFit, BoxTakesTheSourceProportionsWithoutOverflow) {
         bool letterbox;
         int width, height, margin_x, margin_y;
     } cases[] = {
-        {640, 480, 300, 300, true, 300, 300, 0, 75},       {640, 480, 300, 300, false, 300, 225, 0, 0},
-        {100, 400, 300, 300, false, 75, 300, 0, 0},        {100, 400, 300, 300, true, 300, 300, 225, 0},
-        {1, 1000, 300, 1, false, 1, 1, 0, 0},              {1, 1000, 300, 1, true, 300, 1, 300, 0},
-        {200, 100, 300, 150, true, 300, 150, 0, 0},        {7, 3, 10, 4, true, 10, 4, 1, 0},
+        {640, 480, 300, 300, true, 300, 300, 0, 75},
+        {640, 480, 300, 300, false, 300, 225, 0, 0},
+        {100, 400, 300, 300, false, 75, 300, 0, 0},
+        {100, 400, 300, 300, true, 300, 300, 225, 0},
+        {1, 1000, 300, 1, false, 1, 1, 0, 0},
+        {1, 1000, 300, 1, true, 300, 1, 300, 0},
+        {200, 100, 300, 150, true, 300, 150, 0, 0},
+        {7, 3, 10, 4, true, 10, 4, 1, 0},
         {100000, 60000, 40000, 40000, false, 40000, 24000, 0, 0},
         {100000, 60000, 40000, 40000, true, 40000, 40000, 0, 16000},
         {60000, 100000, 40000, 40000, false, 24000, 40000, 0, 0},
@@ -116,7 +120,8 @@ TEST(ResizeFilterTest, AtTheSameSizeEachPixelIsTheRoundedMeanOfItsUpperLeftNeigh
                 const int l = std::max(x - 1, 0), t = std::max(y - 1, 0);
                 const Color a = source.get_color(Point(l, t), false), b = source.get_color(Point(x, t), false);
                 const Color c = source.get_color(Point(l, y), false), d = source.get_color(Point(x, y), false);
-                const Color mean((a.red + b.red + c.red + d.red + 2) / 4, (a.green + b.green + c.green + d.green + 2) / 4,
+                const Color mean((a.red + b.red + c.red + d.red + 2) / 4,
+                                 (a.green + b.green + c.green + d.green + 2) / 4,
                                  (a.blue + b.blue + c.blue + d.blue + 2) / 4);
                 EXPECT_EQ(result->get_color(Point(x, y), true), mean) << x << "," << y;
             }
@@ -130,12 +135,14 @@ TEST(ResizeFilterTest, MatchesThePlainPerPixelScalingByteForByteAlsoInPlace) {
         bool keep, letterbox;
         Color background;
     } cases[] = {
-        {7, 5, 3, 2, false, false, kWhite},     {7, 5, 17, 13, false, false, kWhite}, {13, 11, 5, 9, true, false, kWhite},
-        {31, 23, 10, 10, true, true, kWhite},   {23, 31, 10, 10, true, true, Color()}, {31, 23, 10, 10, true, false, kWhite},
-        {5, 3, 8, 8, true, true, kInk},         {3, 5, 11, 6, true, true, Color()},    {6, 4, 6, 4, true, true, kWhite},
-        {10, 10, 3, 7, false, true, kWhite},    {1, 9, 4, 4, true, true, kWhite},      {1, 9, 5, 7, false, false, kWhite},
-        {9, 1, 4, 4, true, true, kInk},         {1, 1, 3, 3, true, true, kWhite},      {640, 480, 37, 29, true, true, kWhite},
-        {1, 1000, 300, 1, true, true, kInk},
+        {7, 5, 3, 2, false, false, kWhite},     {7, 5, 17, 13, false, false, kWhite},
+        {13, 11, 5, 9, true, false, kWhite},    {31, 23, 10, 10, true, true, kWhite},
+        {23, 31, 10, 10, true, true, Color()},  {31, 23, 10, 10, true, false, kWhite},
+        {5, 3, 8, 8, true, true, kInk},         {3, 5, 11, 6, true, true, Color()},
+        {6, 4, 6, 4, true, true, kWhite},       {10, 10, 3, 7, false, true, kWhite},
+        {1, 9, 4, 4, true, true, kWhite},       {1, 9, 5, 7, false, false, kWhite},
+        {9, 1, 4, 4, true, true, kInk},         {1, 1, 3, 3, true, true, kWhite},
+        {640, 480, 37, 29, true, true, kWhite}, {1, 1000, 300, 1, true, true, kInk},
         {3, 2, 70000, 1, false, false, kWhite},  // too wide to keep every column's position
     };
     unsigned seed = 1;

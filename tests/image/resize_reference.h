@@ -43,11 +43,15 @@ inline std::unique_ptr<Image> resize(const Image& source, const Settings& s) {
     int width = s.target.cx, height = s.target.cy, margin_x = 0, margin_y = 0;
     const long long sw = source.width(), sh = source.height();
     if (s.keep_aspect && double(s.target.cx) / s.target.cy > double(sw) / sh) {
-        if (s.letterbox) margin_x = int(width - sw * height / sh);
-        else width = sw * height / sh == 0 ? 1 : int(sw * height / sh);
+        if (s.letterbox)
+            margin_x = int(width - sw * height / sh);
+        else
+            width = sw * height / sh == 0 ? 1 : int(sw * height / sh);
     } else if (s.keep_aspect) {
-        if (s.letterbox) margin_y = int(height - sh * width / sw);
-        else height = sh * width / sw == 0 ? 1 : int(sh * width / sw);
+        if (s.letterbox)
+            margin_y = int(height - sh * width / sw);
+        else
+            height = sh * width / sw == 0 ? 1 : int(sh * width / sw);
     }
     result->set_width(width);
     result->set_height(height);
@@ -62,9 +66,9 @@ inline std::unique_ptr<Image> resize(const Image& source, const Settings& s) {
                     const double px = (x + double(j) / n) * sx - margin_x * sx * 0.5;
                     const double py = (y + double(i) / n) * sy - margin_y * sy * 0.5;
                     const bool inside = 0 <= px && px < sw && 0 <= py && py < sh;
-                    const Rgb c = inside ? bilinear(source, px, py)
-                                         : Rgb{double(s.background.red), double(s.background.green),
-                                               double(s.background.blue)};
+                    const Rgb c =
+                        inside ? bilinear(source, px, py)
+                               : Rgb{double(s.background.red), double(s.background.green), double(s.background.blue)};
                     sum = {sum.red + c.red, sum.green + c.green, sum.blue + c.blue};
                 }
             }

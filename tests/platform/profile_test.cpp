@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -50,8 +50,7 @@ protected:
     // Only the settings file itself: no temporary file left behind.
     std::vector<std::string> FolderEntries() const {
         std::vector<std::string> names;
-        for (auto& entry : fs::directory_iterator(dir))
-            names.push_back(entry.path().filename().string());
+        for (auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -210,18 +209,17 @@ TEST_F(ProfileTest, AReaderNeverSeesAHalfWrittenFile) {
     ASSERT_GE(writer, 0);
     if (writer == 0) {
         bool ok = true;
-        for (int i = 0; i < 20 && ok; ++i)
-            ok = profile.WriteProfileInt("Settings", "counter", i);
+        for (int i = 0; i < 20 && ok; ++i) ok = profile.WriteProfileInt("Settings", "counter", i);
         ::_exit(ok ? 0 : 1);
     }
     int torn = 0;
     int status = 0;
-    while (::waitpid(writer, &status, WNOHANG) == 0)
-        torn += profile.GetProfileInt("Settings", "last", 0) != 1;
+    while (::waitpid(writer, &status, WNOHANG) == 0) torn += profile.GetProfileInt("Settings", "last", 0) != 1;
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(profile.GetProfileInt("Settings", "counter", -1), 19);
-    EXPECT_EQ(profile.GetProfileString("Recent File List", "File1499", ""), "/some/long/path/to/a/picture/number/1499.png");
+    EXPECT_EQ(profile.GetProfileString("Recent File List", "File1499", ""),
+              "/some/long/path/to/a/picture/number/1499.png");
 }
 
 TEST_F(ProfileTest, BatchWritesAllOrNothingAndSkipsUnchangedFiles) {
@@ -234,7 +232,8 @@ TEST_F(ProfileTest, BatchWritesAllOrNothingAndSkipsUnchangedFiles) {
     EXPECT_EQ(Contents(), before);
 
     // Values the file already holds leave it alone: same inode, no rewrite.
-    struct stat st1 {}, st2 {};
+    struct stat st1 {
+    }, st2{};
     ASSERT_EQ(::stat(path.c_str(), &st1), 0);
     EXPECT_TRUE(profile.WriteProfileKeys("list", {{"FILE1", "/a.png"}, {"File3", std::nullopt}}));
     ASSERT_EQ(::stat(path.c_str(), &st2), 0);
@@ -276,8 +275,7 @@ TEST_F(ProfileTest, RefusesWhatTheFormatCannotHold) {
 
 TEST_F(ProfileTest, BinaryGarbageReadsAsEmptyAndIsReplacedByTheNextWrite) {
     std::string garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage.push_back(static_cast<char>((i * 7919 + 13) & 0xFF));
+    for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 7919 + 13) & 0xFF));
     garbage += "\n[Settings]\nleft=77\n";  // hidden behind NUL bytes: not trusted
     Put(garbage);
     ProfileFile profile(path);
@@ -393,8 +391,7 @@ TEST_F(ProfileTest, ReadOnlyFolderAndUnreadableFileAsAnOrdinaryUser) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
-            ::_exit(100);
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(100);
         ::_exit(ReadOnlyFolderAndUnreadableFileSteps(dir, path));
     }
     int status = 0;

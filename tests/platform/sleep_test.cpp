@@ -13,8 +13,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 long ElapsedMs(Clock::time_point start) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 TEST(Sleep, FlusherRunsBeforeTheHook) {

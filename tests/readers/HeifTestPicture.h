@@ -24,6 +24,7 @@ inline constexpr Sample kP3Bands[4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {128,
 
 // A photo's four flat quadrants, 8 bits: top left, top right, bottom left,
 // bottom right as stored.
-inline constexpr Sample kQuadrants[4] = {{220, 40, 40, 255}, {40, 180, 60, 255}, {240, 200, 40, 255}, {150, 60, 200, 255}};
+inline constexpr Sample kQuadrants[4] = {
+    {220, 40, 40, 255}, {40, 180, 60, 255}, {240, 200, 40, 255}, {150, 60, 200, 255}};
 
 }  // namespace heiftest

@@ -27,7 +27,7 @@ struct JpegParams {
     bool arithmetic = false;
     int restart_interval = 0;  // in MCUs
     int quality = 95;
-    std::string app1;  // written as an APP1 block when not empty
+    std::string app1;               // written as an APP1 block when not empty
     std::vector<std::string> app2;  // each written as an APP2 block
     // A progressive scan script: each coefficient band of every component
     // refined bit by bit, many more scans than any writer makes.
@@ -35,9 +35,7 @@ struct JpegParams {
     std::vector<std::uint8_t> pixels;  // top row first, samples interleaved
 };
 
-inline int components_of(J_COLOR_SPACE space) {
-    return space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3;
-}
+inline int components_of(J_COLOR_SPACE space) { return space == JCS_GRAYSCALE ? 1 : space == JCS_CMYK ? 4 : 3; }
 
 inline std::string encode_jpeg(const JpegParams& p) {
     jpeg_compress_struct cinfo{};
@@ -142,7 +140,7 @@ inline std::string exif_block(int orientation, bool big_endian = false) {
     put32(1);
     put16(orientation);
     put16(0);
-    put32(0);  // no next directory
+    put32(0);                   // no next directory
     b += std::string(8, '\0');  // the rational's value
     return b;
 }
@@ -160,7 +158,8 @@ inline Decoded reference_decode(const std::string& bytes, J_COLOR_SPACE out_spac
     jpeg_error_mgr err{};
     cinfo.err = jpeg_std_error(&err);
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = out_space;
     jpeg_start_decompress(&cinfo);
@@ -183,7 +182,8 @@ inline Decoded reference_decode(const std::string& bytes, J_COLOR_SPACE out_spac
 // every sampling and every IDCT path has work to do.
 inline std::vector<std::uint8_t> test_picture(int width, int height, int components) {
     std::vector<std::uint8_t> px;
-    px.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * static_cast<std::size_t>(components));
+    px.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+               static_cast<std::size_t>(components));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             for (int c = 0; c < components; ++c) {

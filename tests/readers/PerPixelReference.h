@@ -109,7 +109,8 @@ inline Image png_per_pixel(const std::string& file, const Image& shape) {
         [&](int x, int y) {
             const png_bytep px = rows[y];
             switch (type) {
-                case PNG_COLOR_TYPE_RGB: return Color(px[3 * x], px[3 * x + 1], px[3 * x + 2]);
+                case PNG_COLOR_TYPE_RGB:
+                    return Color(px[3 * x], px[3 * x + 1], px[3 * x + 2]);
                 case PNG_COLOR_TYPE_RGB_ALPHA: {
                     const png_bytep p = px + 4 * x;
                     return Color(over(p[0], p[3], bg[0]), over(p[1], p[3], bg[1]), over(p[2], p[3], bg[2]));

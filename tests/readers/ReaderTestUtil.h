@@ -60,8 +60,8 @@ inline Color shown(const Image& image, int x, int y) {
 // Where shown pixel (x, y) of a picture turned by an EXIF or TIFF orientation lies
 // in the stored W x H picture, written out per orientation by hand.
 inline std::pair<int, int> stored_place(int orientation, int x, int y, int W, int H) {
-    const int from[9][2] = {{0, 0},         {x, y},         {W - 1 - x, y},         {W - 1 - x, H - 1 - y}, {x, H - 1 - y},
-                            {y, x},         {y, H - 1 - x}, {W - 1 - y, H - 1 - x}, {W - 1 - y, x}};
+    const int from[9][2] = {{0, 0}, {x, y},         {W - 1 - x, y},         {W - 1 - x, H - 1 - y}, {x, H - 1 - y},
+                            {y, x}, {y, H - 1 - x}, {W - 1 - y, H - 1 - x}, {W - 1 - y, x}};
     return {from[orientation][0], from[orientation][1]};
 }
 

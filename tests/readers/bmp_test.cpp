@@ -190,13 +190,34 @@ TEST(BmpReader, RefusesWhatItCannotDecode) {
         {"64 bits", [](Bmp& b) { b.bits = 64; }, messages::kFormatError},
         {"core header", [](Bmp& b) { b.header_size = 12; }, messages::kFormatError},
         {"32 bits", [](Bmp& b) { b.bits = 32; }, messages::kNotSupported},
-        {"32 bits, refused before its pixels", [](Bmp& b) { b.bits = 32; b.pixels.clear(); }, messages::kNotSupported},
-        {"too big", [](Bmp& b) { b.width = 1 << 20; b.height = 1 << 20; }, messages::kNoImageMemory},
+        {"32 bits, refused before its pixels",
+         [](Bmp& b) {
+             b.bits = 32;
+             b.pixels.clear();
+         },
+         messages::kNotSupported},
+        {"too big",
+         [](Bmp& b) {
+             b.width = 1 << 20;
+             b.height = 1 << 20;
+         },
+         messages::kNoImageMemory},
         {"short pixels", [](Bmp& b) { b.pixels.pop_back(); }, messages::kFileError},
         {"no pixels", [](Bmp& b) { b.pixels.clear(); }, messages::kFileError},
-        {"short table", [](Bmp& b) { b.bits = 8; b.colours_used = 200; b.table.assign(10, 0); b.pixels.clear(); },
+        {"short table",
+         [](Bmp& b) {
+             b.bits = 8;
+             b.colours_used = 200;
+             b.table.assign(10, 0);
+             b.pixels.clear();
+         },
          messages::kFileError},
-        {"huge table", [](Bmp& b) { b.bits = 8; b.colours_used = 0x7FFFFFFF; }, messages::kFileError},
+        {"huge table",
+         [](Bmp& b) {
+             b.bits = 8;
+             b.colours_used = 0x7FFFFFFF;
+         },
+         messages::kFileError},
     };
     for (const Case& c : cases) {
         Bmp bmp;
@@ -217,8 +238,8 @@ TEST(BmpReader, FilesEndingInsideTheHeadersAreFileErrors) {
     bmp.gap = "gap!";
     const std::string skipped = bmp.bytes();
     const std::pair<const std::string&, std::size_t> cuts[] = {
-        {whole, 0}, {whole, 1}, {whole, 5}, {whole, 13}, {whole, 14}, {whole, 30}, {whole, 53},
-        {skipped, 54}, {skipped, 100}, {skipped, 138}, {skipped, 140},
+        {whole, 0},  {whole, 1},    {whole, 5},     {whole, 13},    {whole, 14},    {whole, 30},
+        {whole, 53}, {skipped, 54}, {skipped, 100}, {skipped, 138}, {skipped, 140},
     };
     for (const auto& [file, length] : cuts) {
         Image image = filled_image();

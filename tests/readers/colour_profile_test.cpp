@@ -15,9 +15,9 @@ namespace {
 constexpr ColourProfile::Primaries kP3{0.680, 0.320, 0.265, 0.690, 0.150, 0.060, 0.3127, 0.3290};
 
 // P3's pure red and green, mid colours and the greys that stay grey.
-const std::vector<Color> kP3Colours = {Color(255, 0, 0),    Color(0, 255, 0),    Color(0, 0, 255),   Color(128, 0, 0),
-                                       Color(200, 100, 50), Color(30, 160, 220), Color(255, 255, 255), Color(0, 0, 0),
-                                       Color(128, 128, 128)};
+const std::vector<Color> kP3Colours = {Color(255, 0, 0),     Color(0, 255, 0),    Color(0, 0, 255),
+                                       Color(128, 0, 0),     Color(200, 100, 50), Color(30, 160, 220),
+                                       Color(255, 255, 255), Color(0, 0, 0),      Color(128, 128, 128)};
 
 // Converting 8-bit values runs through Little CMS's 16-bit pipeline: one
 // step off the double-precision answer is allowed.

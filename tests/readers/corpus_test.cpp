@@ -47,10 +47,9 @@ std::string compare(const Image& image, const QImage& ref,
             const Color want = expected(p.red() >> 8, p.green() >> 8, p.blue() >> 8, p.alpha() >> 8);
             const Color got = shown(image, x, y);
             if (!(got == want)) {
-                return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                       std::to_string(got.red) + "," + std::to_string(got.green) + "," + std::to_string(got.blue) +
-                       ", reference " + std::to_string(want.red) + "," + std::to_string(want.green) + "," +
-                       std::to_string(want.blue);
+                return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(got.red) +
+                       "," + std::to_string(got.green) + "," + std::to_string(got.blue) + ", reference " +
+                       std::to_string(want.red) + "," + std::to_string(want.green) + "," + std::to_string(want.blue);
             }
         }
     }
@@ -94,17 +93,17 @@ const std::map<std::string, BmpCase>& bmp_cases() {
         {"g/rgb16bfdef.bmp", {format, nullptr}},
         {"g/rgb32bf.bmp", {format, nullptr}},
         {"g/rgb32bfdef.bmp", {format, nullptr}},
-        {"g/pal8os2.bmp", {format, nullptr}},       // 12-byte core header
-        {"g/pal8topdown.bmp", {format, nullptr}},   // negative height
-        {"g/rgb16.bmp", {format, nullptr}},         // 16 bits have no pixel path
+        {"g/pal8os2.bmp", {format, nullptr}},                 // 12-byte core header
+        {"g/pal8topdown.bmp", {format, nullptr}},             // negative height
+        {"g/rgb16.bmp", {format, nullptr}},                   // 16 bits have no pixel path
         {"g/rgb32.bmp", {messages::kNotSupported, nullptr}},  // the image refuses 32-bit pixels
-        {"q/pal1p1.bmp", {ok, "pal1p1.png"}},       // the missing entry is black
+        {"q/pal1p1.bmp", {ok, "pal1p1.png"}},                 // the missing entry is black
         {"q/pal2.bmp", {ok, "pal2.png"}},
         {"q/pal2color.bmp", {ok, "pal2color.png"}},
         {"q/pal8offs.bmp", {ok, "pal8.png"}},
         {"q/pal8oversizepal.bmp", {ok, "pal8.png"}},
         {"q/pal8os2v2-40sz.bmp", {ok, "pal8.png"}},
-        {"q/pal8os2v2-sz.bmp", {ok, "pal8.png"}},   // 64-byte header, first 40 bytes as usual
+        {"q/pal8os2v2-sz.bmp", {ok, "pal8.png"}},  // 64-byte header, first 40 bytes as usual
         {"q/pal8os2v2.bmp", {ok, "pal8.png"}},
         {"q/rgb24largepal.bmp", {ok, "rgb24.png"}},
         {"q/rgb24lprof.bmp", {ok, "rgb24.png"}},
@@ -134,7 +133,7 @@ const std::map<std::string, BmpCase>& bmp_cases() {
         {"q/rgba32-81284.bmp", {format, nullptr}},
         {"q/rgba32abf.bmp", {format, nullptr}},
         {"q/rgba32h56.bmp", {format, nullptr}},
-        {"q/pal8os2-hs.bmp", {format, nullptr}},    // core headers
+        {"q/pal8os2-hs.bmp", {format, nullptr}},  // core headers
         {"q/pal8os2-sz.bmp", {format, nullptr}},
         {"q/pal8os2sp.bmp", {format, nullptr}},
         {"q/pal8os2v2-16.bmp", {format, nullptr}},  // 16-byte header
@@ -148,7 +147,7 @@ const std::map<std::string, BmpCase>& bmp_cases() {
         {"b/badfilesize.bmp", {ok, "pal1.png"}},
         {"b/badheadersize.bmp", {ok, "pal1.png"}},
         {"b/badplanes.bmp", {ok, "pal1.png"}},
-        {"b/pal8badindex.bmp", {ok, nullptr}},      // indexes past the table show black
+        {"b/pal8badindex.bmp", {ok, nullptr}},  // indexes past the table show black
         {"b/badbitcount.bmp", {format, nullptr}},
         {"b/badwidth.bmp", {format, nullptr}},
         {"b/badrle.bmp", {format, nullptr}},
@@ -249,7 +248,8 @@ TEST(BmpSuite, EveryFileEndsAsListedAndMatchesItsReference) {
                 EXPECT_TRUE(is_empty(rows));
                 continue;
             }
-            EXPECT_EQ(memory_of(rows), memory_of(reader_test::bmp_per_pixel(bytes, rows))) << "differs from the reference";
+            EXPECT_EQ(memory_of(rows), memory_of(reader_test::bmp_per_pixel(bytes, rows)))
+                << "differs from the reference";
             if (found->second.reference) {
                 const QImage ref = reference(kData / "bmpsuite" / "html" / found->second.reference);
                 const auto swap = [](int r, int g, int b, int) { return Color(g, r, b); };
@@ -296,9 +296,10 @@ TEST(PngSuite, EveryFileDecodesLikeQtOrIsAFormatError) {
             const int depth = name.find("16") != std::string::npos ? 16 : 8;
             const Color bg = background_of(facts->second, depth);
             const auto blend = [](int v, int a, int b) { return (v * a + b * (255 - a) + 127) / 255; };
-            EXPECT_EQ(compare(rows, ref, [&](int r, int g, int b, int a) {
-                          return Color(blend(r, a, bg.red), blend(g, a, bg.green), blend(b, a, bg.blue));
-                      }),
+            EXPECT_EQ(compare(rows, ref,
+                              [&](int r, int g, int b, int a) {
+                                  return Color(blend(r, a, bg.red), blend(g, a, bg.green), blend(b, a, bg.blue));
+                              }),
                       "");
         } else {
             EXPECT_EQ(compare(rows, ref, opaque), "");
@@ -311,8 +312,8 @@ TEST(PngSuite, GreyAndPaletteFilesKeepTheirDepth) {
     const struct {
         const char* file;
         int bits;
-    } cases[] = {{"basn0g01.png", 1}, {"basn0g02.png", 2}, {"basn0g04.png", 4}, {"basn0g08.png", 8},
-                 {"basn0g16.png", 8}, {"basn3p01.png", 1}, {"basn3p02.png", 2}, {"basn3p04.png", 4},
+    } cases[] = {{"basn0g01.png", 1}, {"basn0g02.png", 2},  {"basn0g04.png", 4},  {"basn0g08.png", 8},
+                 {"basn0g16.png", 8}, {"basn3p01.png", 1},  {"basn3p02.png", 2},  {"basn3p04.png", 4},
                  {"basn3p08.png", 8}, {"basn2c16.png", 24}, {"basn4a16.png", 24}, {"basn6a08.png", 24}};
     for (const auto& c : cases) {
         Image image;

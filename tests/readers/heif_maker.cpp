@@ -48,13 +48,15 @@ heiftest::Sample photo_sample(int x, int y, int w, int h, int max) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: heif_maker OUT [WxH] [depth=N] [alpha] [lossless] [orientation=N] "
-                             "[p3-icc] [p3-nclx] [photo]\n");
+        std::fprintf(stderr,
+                     "usage: heif_maker OUT [WxH] [depth=N] [alpha] [lossless] [orientation=N] "
+                     "[p3-icc] [p3-nclx] [photo]\n");
         return 2;
     }
     const std::string out = argv[1];
     int width = 24, height = 16, depth = 8, orientation = 1;
-    bool alpha = false, lossless = false, p3_icc = false, p3_nclx = false, photo = false, bands = false, quadrants = false;
+    bool alpha = false, lossless = false, p3_icc = false, p3_nclx = false, photo = false, bands = false,
+         quadrants = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (std::sscanf(a.c_str(), "%dx%d", &width, &height) == 2) continue;
@@ -70,9 +72,9 @@ int main(int argc, char** argv) {
     }
     const bool avif = out.size() > 5 && out.compare(out.size() - 5, 5, ".avif") == 0;
     const int max = (1 << depth) - 1;
-    const heif_chroma chroma = depth == 8 ? (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB)
-                                          : (alpha ? heif_chroma_interleaved_RRGGBBAA_LE
-                                                   : heif_chroma_interleaved_RRGGBB_LE);
+    const heif_chroma chroma = depth == 8
+                                   ? (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB)
+                                   : (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE);
     heif_image* image = nullptr;
     if (!ok(heif_image_create(width, height, heif_colorspace_RGB, chroma, &image))) return 1;
     if (!ok(heif_image_add_plane(image, heif_channel_interleaved, width, height, depth))) return 1;
@@ -81,8 +83,8 @@ int main(int argc, char** argv) {
     const int bytes = depth == 8 ? 1 : 2, channels = alpha ? 4 : 3;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            heiftest::Sample s = photo ? photo_sample(x, y, width, height, max)
-                                       : heiftest::test_sample(x, y, width, height, max);
+            heiftest::Sample s =
+                photo ? photo_sample(x, y, width, height, max) : heiftest::test_sample(x, y, width, height, max);
             if (bands) s = heiftest::kP3Bands[x * 4 / width];
             if (quadrants) s = heiftest::kQuadrants[(y * 2 / height) * 2 + x * 2 / width];
             std::uint8_t* p = plane + static_cast<std::size_t>(y) * stride + x * channels * bytes;

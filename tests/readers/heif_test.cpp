@@ -89,9 +89,9 @@ TEST(HeifReader, MatchesLibheifsOwnDecode) {
         int tolerance;
         bool p3;
     } cases[] = {
-        {"plain.heic", 0, false},  {"plain.avif", 0, false},  {"deep10.heic", 0, false}, {"deep12.heic", 0, false},
-        {"deep10.avif", 0, false}, {"deep12.avif", 0, false}, {"alpha.heic", 0, false},  {"alpha.avif", 0, false},
-        {"alpha10.heic", 1, false}, {"p3icc.heic", 1, true},  {"p3icc.avif", 1, true},   {"p3nclx.avif", 1, true},
+        {"plain.heic", 0, false},   {"plain.avif", 0, false},  {"deep10.heic", 0, false}, {"deep12.heic", 0, false},
+        {"deep10.avif", 0, false},  {"deep12.avif", 0, false}, {"alpha.heic", 0, false},  {"alpha.avif", 0, false},
+        {"alpha10.heic", 1, false}, {"p3icc.heic", 1, true},   {"p3icc.avif", 1, true},   {"p3nclx.avif", 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,8 +134,8 @@ TEST(HeifReader, EveryOrientationShowsThePictureAsTurnedByTheFile) {
                 for (int x = 0; x < image.width(); ++x) {
                     // Where shown pixel (x, y) lies in the stored picture, per
                     // EXIF orientation, written out by hand.
-                    const int from[9][2] = {{0, 0},         {x, y},         {W - 1 - x, y},         {W - 1 - x, H - 1 - y},
-                                            {x, H - 1 - y}, {y, x},         {y, H - 1 - x},         {W - 1 - y, H - 1 - x},
+                    const int from[9][2] = {{0, 0},         {x, y}, {W - 1 - x, y}, {W - 1 - x, H - 1 - y},
+                                            {x, H - 1 - y}, {y, x}, {y, H - 1 - x}, {W - 1 - y, H - 1 - x},
                                             {W - 1 - y, x}};
                     const heiftest::Sample s = heiftest::test_sample(from[o][0], from[o][1], W, H, 255);
                     wrong += difference(shown(image, x, y), Color(s.red, s.green, s.blue)) != 0;

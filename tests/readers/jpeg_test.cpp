@@ -58,7 +58,8 @@ Image per_pixel_reference(const Image& shape, const Decoded& stored, int orienta
         const auto [sx, sy] = stored_place(orientation, x, y, stored.width, stored.height);
         return reference_colour(stored, sx, sy);
     };
-    return reader_test::per_pixel_like(shape, [&](int x, int y) { return int{colour(x, y).green}; }, colour);
+    return reader_test::per_pixel_like(
+        shape, [&](int x, int y) { return int{colour(x, y).green}; }, colour);
 }
 
 // How many of the image's pixels differ from the stored decode turned by
@@ -99,20 +100,75 @@ TEST(JpegReader, DecodesEveryCodingAndSamplingLikeLibjpeg) {
         std::function<JpegParams()> make;
     } cases[] = {
         {"baseline 4:4:4", [] { return colour(37, 23); }},
-        {"baseline 4:2:2", [] { auto p = colour(37, 23); p.h_sampling = 2; return p; }},
-        {"baseline 4:2:0", [] { auto p = colour(37, 23); p.h_sampling = p.v_sampling = 2; return p; }},
-        {"progressive 4:2:0", [] { auto p = colour(41, 30); p.h_sampling = p.v_sampling = 2; p.progressive = true; return p; }},
-        {"progressive 4:4:4", [] { auto p = colour(16, 40); p.progressive = true; return p; }},
-        {"restart every MCU", [] { auto p = colour(40, 24); p.h_sampling = 2; p.restart_interval = 1; return p; }},
-        {"progressive with restarts", [] { auto p = colour(40, 24); p.progressive = true; p.restart_interval = 3; return p; }},
-        {"arithmetic coding", [] { auto p = colour(33, 17); p.h_sampling = p.v_sampling = 2; p.arithmetic = true; return p; }},
-        {"stored as RGB", [] { auto p = colour(20, 20); p.stored = JCS_RGB; return p; }},
+        {"baseline 4:2:2",
+         [] {
+             auto p = colour(37, 23);
+             p.h_sampling = 2;
+             return p;
+         }},
+        {"baseline 4:2:0",
+         [] {
+             auto p = colour(37, 23);
+             p.h_sampling = p.v_sampling = 2;
+             return p;
+         }},
+        {"progressive 4:2:0",
+         [] {
+             auto p = colour(41, 30);
+             p.h_sampling = p.v_sampling = 2;
+             p.progressive = true;
+             return p;
+         }},
+        {"progressive 4:4:4",
+         [] {
+             auto p = colour(16, 40);
+             p.progressive = true;
+             return p;
+         }},
+        {"restart every MCU",
+         [] {
+             auto p = colour(40, 24);
+             p.h_sampling = 2;
+             p.restart_interval = 1;
+             return p;
+         }},
+        {"progressive with restarts",
+         [] {
+             auto p = colour(40, 24);
+             p.progressive = true;
+             p.restart_interval = 3;
+             return p;
+         }},
+        {"arithmetic coding",
+         [] {
+             auto p = colour(33, 17);
+             p.h_sampling = p.v_sampling = 2;
+             p.arithmetic = true;
+             return p;
+         }},
+        {"stored as RGB",
+         [] {
+             auto p = colour(20, 20);
+             p.stored = JCS_RGB;
+             return p;
+         }},
         {"grey", [] { return grey(29, 13); }},
-        {"grey progressive with restarts", [] { auto p = grey(64, 9); p.progressive = true; p.restart_interval = 2; return p; }},
+        {"grey progressive with restarts",
+         [] {
+             auto p = grey(64, 9);
+             p.progressive = true;
+             p.restart_interval = 2;
+             return p;
+         }},
         {"one pixel", [] { return colour(1, 1); }},
         // 190 scans, one for the DC and each grey band in three refinements:
         // an ordinary progression the scan limit lets through.
-        {"grey in 190 scans", [] { auto p = grey(8, 8); p.many_scans = true; return p; }},
+        {"grey in 190 scans",
+         [] {
+             auto p = grey(8, 8);
+             p.many_scans = true;
+             return p;
+         }},
     };
     for (const auto& c : cases) {
         const JpegParams p = c.make();
@@ -130,7 +186,8 @@ TEST(JpegReader, DecodesEveryCodingAndSamplingLikeLibjpeg) {
 TEST(JpegReader, InksBecomeColoursAsTheirMarkerSays) {
     // Four 8 x 8 quadrants of flat ink; with an Adobe marker the samples are
     // stored inverted (255 is no ink), without one as they are.
-    const std::uint8_t inverted[4][4] = {{255, 255, 255, 255}, {0, 255, 255, 255}, {255, 255, 255, 128}, {255, 128, 0, 255}};
+    const std::uint8_t inverted[4][4] = {
+        {255, 255, 255, 255}, {0, 255, 255, 255}, {255, 255, 255, 128}, {255, 128, 0, 255}};
     const Color expected[4] = {Color(255, 255, 255), Color(0, 255, 255), Color(128, 128, 128), Color(255, 128, 0)};
     const struct {
         const char* name;
@@ -241,7 +298,8 @@ TEST(JpegReader, EveryOrientationTurnsPicturesOfAnySizeWhole) {
         int width, height;
         std::vector<Kind> kinds;
     } cases[] = {
-        {1, 1, all}, {1, 9, all}, {9, 1, all}, {2, 3, all}, {7, 9, all}, {10, 70, all}, {150, 141, {kColour}}, {67, 200, {kGrey}},
+        {1, 1, all}, {1, 9, all},   {9, 1, all},           {2, 3, all},
+        {7, 9, all}, {10, 70, all}, {150, 141, {kColour}}, {67, 200, {kGrey}},
     };
     for (const auto& c : cases) {
         for (const Kind kind : c.kinds) {
@@ -255,8 +313,8 @@ TEST(JpegReader, EveryOrientationTurnsPicturesOfAnySizeWhole) {
             for (int orientation = 1; orientation <= 8; ++orientation) {
                 p.app1 = jpegtest::exif_block(orientation);
                 const std::string bytes = jpegtest::encode_jpeg(p);
-                SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", kind " << kind
-                                                << ", orientation " << orientation);
+                SCOPED_TRACE(testing::Message()
+                             << c.width << " x " << c.height << ", kind " << kind << ", orientation " << orientation);
                 Image image;
                 ASSERT_EQ(read(image, bytes), "");
                 ASSERT_EQ(image.width(), orientation >= 5 ? stored.height : stored.width);
@@ -334,7 +392,8 @@ std::size_t find_marker(const std::string& bytes, int marker, std::size_t from =
 // The first byte of the first scan's coded data.
 std::size_t scan_data(const std::string& bytes) {
     const std::size_t sos = find_marker(bytes, 0xDA);
-    const std::size_t length = (static_cast<std::uint8_t>(bytes[sos + 2]) << 8) | static_cast<std::uint8_t>(bytes[sos + 3]);
+    const std::size_t length =
+        (static_cast<std::uint8_t>(bytes[sos + 2]) << 8) | static_cast<std::uint8_t>(bytes[sos + 3]);
     return sos + 2 + length;
 }
 
@@ -384,9 +443,11 @@ TEST(JpegReader, CutAndDamagedFilesAreRefusedAndLeaveTheImageEmpty) {
         {"cut in the headers", base.substr(0, data / 2), messages::kFileError},
         {"cut in the scan", base.substr(0, data + (base.size() - data) / 2), messages::kFileError},
         {"without the end marker", base.substr(0, base.size() - 2), messages::kFileError},
-        {"progressive cut before its last scan", progressive().substr(0, progressive().size() * 3 / 4), messages::kFileError},
+        {"progressive cut before its last scan", progressive().substr(0, progressive().size() * 3 / 4),
+         messages::kFileError},
         {"not a JPEG", std::string("\x89PNG\r\n\x1a\n") + base, messages::kFormatError},
-        {"bad Huffman codes", overwrite(data + 12, std::string("\xFF\x00\xFF\x00\xFF\x00\xFF\x00", 8)), messages::kFormatError},
+        {"bad Huffman codes", overwrite(data + 12, std::string("\xFF\x00\xFF\x00\xFF\x00\xFF\x00", 8)),
+         messages::kFormatError},
         {"restart markers out of order", overwrite(find_marker(base, 0xD0, data), "\xFF\xD3"), messages::kFormatError},
         {"a marker inside the scan", overwrite(data + 12, "\xFF\xD9"), messages::kFormatError},
         {"no width", with_size(base, 0, 64), messages::kFormatError},
@@ -417,7 +478,8 @@ TEST(JpegReader, HugeDeclaredPicturesTakeNoMemoryForWhatTheyLack) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const ChildRead result = read_in_child([&](Image& image) { return read(image, c.bytes); });
-        EXPECT_TRUE(result.message == messages::kFileError || result.message == messages::kFormatError) << result.message;
+        EXPECT_TRUE(result.message == messages::kFileError || result.message == messages::kFormatError)
+            << result.message;
         EXPECT_GE(result.grown_kib, 0);
         EXPECT_LT(result.grown_kib, allowed_kib);
     }

@@ -58,11 +58,14 @@ TEST(ReaderLimits, EachFieldIsHeldToItsLimit) {
         unsigned bits;
         bool refused;
     } cases[] = {
-        {kMaxWidth, 1, 24, false}, {kMaxWidth + 1, 1, 1, true},
-        {1, kMaxHeight, 24, false}, {1, kMaxHeight + 1, 1, true},
-        {kMaxWidth, 682, 24, false}, {kMaxWidth, 683, 24, true},  // 2^30 bytes lie between
-        {1 << 16, 1 << 17, 1, false},                              // 2^33 pixels, 2^30 bytes
-        {kMaxWidth, kMaxHeight, 0, true},                          // the pixel count alone
+        {kMaxWidth, 1, 24, false},
+        {kMaxWidth + 1, 1, 1, true},
+        {1, kMaxHeight, 24, false},
+        {1, kMaxHeight + 1, 1, true},
+        {kMaxWidth, 682, 24, false},
+        {kMaxWidth, 683, 24, true},        // 2^30 bytes lie between
+        {1 << 16, 1 << 17, 1, false},      // 2^33 pixels, 2^30 bytes
+        {kMaxWidth, kMaxHeight, 0, true},  // the pixel count alone
         {1 << 16, 1 << 17, 0xFFFFFFFF, true},
         {UINT64_MAX, UINT64_MAX, 0xFFFFFFFF, true},
     };

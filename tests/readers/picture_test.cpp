@@ -9,8 +9,8 @@
 #include <webp/mux.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "readers/FormatRegistry.h"
@@ -62,7 +62,8 @@ Picture webp_reference(const std::string& name) {
     } else {
         p.resize(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height));
         for (std::size_t i = 0; i < p.pixels.size(); ++i, rgba += 4) {
-            p.pixels[i] = Color(over_white(rgba[0], rgba[3]), over_white(rgba[1], rgba[3]), over_white(rgba[2], rgba[3]));
+            p.pixels[i] =
+                Color(over_white(rgba[0], rgba[3]), over_white(rgba[1], rgba[3]), over_white(rgba[2], rgba[3]));
         }
     }
     WebPAnimDecoderDelete(decoder);
@@ -106,7 +107,9 @@ Picture tiff_reference(const std::string& name) {
         std::vector<std::uint32_t> raster(static_cast<std::size_t>(w) * h);
         if (TIFFReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_TOPLEFT, 1)) {
             p.resize(static_cast<int>(w), static_cast<int>(h));
-            auto over = [](std::uint32_t v, std::uint32_t a) { return static_cast<int>(std::min<std::uint32_t>(v + 255 - a, 255)); };
+            auto over = [](std::uint32_t v, std::uint32_t a) {
+                return static_cast<int>(std::min<std::uint32_t>(v + 255 - a, 255));
+            };
             for (std::size_t i = 0; i < raster.size(); ++i) {
                 const std::uint32_t px = raster[i], a = TIFFGetA(px);
                 p.pixels[i] = Color(over(TIFFGetR(px), a), over(TIFFGetG(px), a), over(TIFFGetB(px), a));
@@ -163,12 +166,18 @@ TEST(PictureReaders, DecodeLikeTheirOwnLibraries) {
         const char* name;
         int bits;
     } cases[] = {
-        {"lossy.webp", 24},     {"lossy-alpha.webp", 24},    {"lossless.webp", 24},    {"lossless-alpha.webp", 24},
-        {"animated.webp", 24},  {"animated-offset.webp", 24}, {"plain.gif", 8},        {"interlaced.gif", 8},
-        {"transparent.gif", 8}, {"offset.gif", 8},           {"animated.gif", 8},      {"local.gif", 8},
-        {"rgb.tif", 24},        {"rgb-tiles.tif", 24},       {"rgba.tif", 24},         {"rgba-associated.tif", 24},
-        {"grey8.tif", 24},      {"grey16.tif", 24},          {"bilevel.tif", 24},      {"palette.tif", 24},
-        {"cmyk.tif", 24},       {"ycbcr-jpeg.tif", 24},      {"pages.tif", 24},
+        {"lossy.webp", 24},     {"lossy-alpha.webp", 24},
+        {"lossless.webp", 24},  {"lossless-alpha.webp", 24},
+        {"animated.webp", 24},  {"animated-offset.webp", 24},
+        {"plain.gif", 8},       {"interlaced.gif", 8},
+        {"transparent.gif", 8}, {"offset.gif", 8},
+        {"animated.gif", 8},    {"local.gif", 8},
+        {"rgb.tif", 24},        {"rgb-tiles.tif", 24},
+        {"rgba.tif", 24},       {"rgba-associated.tif", 24},
+        {"grey8.tif", 24},      {"grey16.tif", 24},
+        {"bilevel.tif", 24},    {"palette.tif", 24},
+        {"cmyk.tif", 24},       {"ycbcr-jpeg.tif", 24},
+        {"pages.tif", 24},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,7 +205,8 @@ TEST(PictureReaders, OrientationsTurnThePictureAsTagged) {
     };
     std::vector<Case> cases;
     for (const std::string ext : {".webp", ".tif"}) {
-        for (int o = 1; o <= 8; ++o) cases.push_back({"orientation-" + std::to_string(o) + ext, "orientation-1" + ext, o});
+        for (int o = 1; o <= 8; ++o)
+            cases.push_back({"orientation-" + std::to_string(o) + ext, "orientation-1" + ext, o});
     }
     cases.push_back({"orientation-named-6.webp", "orientation-1.webp", 6});
     // Grey takes libtiff's RGBA interface; 8-bit RGB strips go around it.
@@ -214,7 +224,9 @@ TEST(PictureReaders, OrientationsTurnThePictureAsTagged) {
 
 namespace {
 
-std::string overwrite(std::string bytes, std::size_t at, const std::string& with) { return bytes.replace(at, with.size(), with); }
+std::string overwrite(std::string bytes, std::size_t at, const std::string& with) {
+    return bytes.replace(at, with.size(), with);
+}
 
 std::string cut(const std::string& name, std::size_t divisor) {
     const std::string bytes = bytes_of(name);
@@ -268,11 +280,15 @@ TEST(PictureReaders, BrokenFilesEndInTheirMessageAndPrintNothing) {
         {"GIF cut in its header", "x.gif", cut("plain.gif", 1000), messages::kFileError},
         {"GIF cut in its frame", "x.gif", cut("interlaced.gif", 2), messages::kFileError},
         {"TIFF cut", "x.tif", cut("ycbcr-jpeg.tif", 2), messages::kFileError},
-        {"lossy WebP without its start code", "x.webp", overwrite(bytes_of("lossy.webp"), 23, std::string(3, '\0')), messages::kFormatError},
-        {"lossless WebP without its signature", "x.webp", overwrite(bytes_of("lossless.webp"), 20, std::string(1, '\0')), messages::kFormatError},
-        {"GIF without its frame separator", "x.gif", overwrite(bytes_of("plain.gif"), 789, "X"), messages::kFormatError},
+        {"lossy WebP without its start code", "x.webp", overwrite(bytes_of("lossy.webp"), 23, std::string(3, '\0')),
+         messages::kFormatError},
+        {"lossless WebP without its signature", "x.webp",
+         overwrite(bytes_of("lossless.webp"), 20, std::string(1, '\0')), messages::kFormatError},
+        {"GIF without its frame separator", "x.gif", overwrite(bytes_of("plain.gif"), 789, "X"),
+         messages::kFormatError},
         {"GIF with a code size past 8", "x.gif", overwrite(bytes_of("plain.gif"), 799, "\x0C"), messages::kFormatError},
-        {"TIFF with damaged LZW data", "x.tif", overwrite(bytes_of("rgb-tiles.tif"), 8, std::string(64, '\xFF')), messages::kFormatError},
+        {"TIFF with damaged LZW data", "x.tif", overwrite(bytes_of("rgb-tiles.tif"), 8, std::string(64, '\xFF')),
+         messages::kFormatError},
         {"a GIF named WebP", "x.webp", bytes_of("plain.gif"), messages::kFormatError},
         {"three bytes of a GIF named WebP", "x.webp", "GIF", messages::kFormatError},
         {"a WebP named GIF", "x.gif", bytes_of("lossy.webp"), messages::kFormatError},
@@ -329,7 +345,8 @@ TEST(PictureReaders, EmbeddedProfilesGiveSrgbColours) {
     const WebPData plain{reinterpret_cast<const std::uint8_t*>(lossless.data()), lossless.size()};
     WebPMux* mux = WebPMuxCreate(&plain, 1);
     WebPData assembled{};
-    ASSERT_TRUE(mux && WebPMuxSetChunk(mux, "ICCP", &profile, 1) == WEBP_MUX_OK && WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK);
+    ASSERT_TRUE(mux && WebPMuxSetChunk(mux, "ICCP", &profile, 1) == WEBP_MUX_OK &&
+                WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK);
     const std::string webp(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
     WebPDataClear(&assembled);
     WebPMuxDelete(mux);

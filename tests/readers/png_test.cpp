@@ -38,8 +38,8 @@ std::string encode(const PngParams& params) {
         return {};
     }
     png_set_write_fn(png, &out, append, nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(params.width), static_cast<png_uint_32>(params.height), params.depth,
-                 params.color_type, params.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(params.width), static_cast<png_uint_32>(params.height),
+                 params.depth, params.color_type, params.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!params.palette.empty())
         png_set_PLTE(png, info, params.palette.data(), static_cast<int>(params.palette.size()));
@@ -119,8 +119,7 @@ TEST(PngReader, AlphaIsBlendedExactlyOverTheBackground) {
     EXPECT_EQ(image.get_color(Point(0, 0), true), Color(255, 0, 128)) << "opaque keeps its value";
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(0, 0, 0)) << "clear takes the background";
     EXPECT_EQ(image.get_color(Point(2, 0), true), Color(128, 128, 128));
-    EXPECT_EQ(image.get_color(Point(3, 0), true),
-              Color(blend(200, 77, 0), blend(100, 77, 0), blend(50, 77, 0)));
+    EXPECT_EQ(image.get_color(Point(3, 0), true), Color(blend(200, 77, 0), blend(100, 77, 0), blend(50, 77, 0)));
 
     params.background = rgb_background(255, 255, 255);
     ASSERT_EQ(read(image, encode(params)), "");
@@ -130,8 +129,7 @@ TEST(PngReader, AlphaIsBlendedExactlyOverTheBackground) {
     params.background.reset();  // no background chunk: white
     ASSERT_EQ(read(image, encode(params)), "");
     EXPECT_EQ(image.get_color(Point(1, 0), true), Color(255, 255, 255));
-    EXPECT_EQ(image.get_color(Point(3, 0), true),
-              Color(blend(200, 77, 255), blend(100, 77, 255), blend(50, 77, 255)));
+    EXPECT_EQ(image.get_color(Point(3, 0), true), Color(blend(200, 77, 255), blend(100, 77, 255), blend(50, 77, 255)));
 }
 
 TEST(PngReader, SixteenBitBackgroundsAreTakenDownToEightBits) {
@@ -189,8 +187,8 @@ TEST(PngReader, BrokenFilesAreFormatErrorsAndLeaveTheImageEmpty) {
     const std::string whole = encode(params);
     std::string bad_crc = whole;
     bad_crc[bad_crc.size() / 2] ^= 0x10;
-    const std::string cases[] = {"", "BM not a png", whole.substr(0, 8), whole.substr(0, 40),
-                                 whole.substr(0, whole.size() - 20), bad_crc};
+    const std::string cases[] = {
+        "", "BM not a png", whole.substr(0, 8), whole.substr(0, 40), whole.substr(0, whole.size() - 20), bad_crc};
     for (const std::string& bytes : cases) {
         Image image = filled_image();
         EXPECT_EQ(read(image, bytes), messages::kFormatError) << bytes.size();
@@ -294,10 +292,14 @@ std::vector<std::vector<std::uint8_t>> varied_rows(int width, int height, int de
 
 int channels_of(int color_type) {
     switch (color_type) {
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        default: return 1;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        default:
+            return 1;
     }
 }
 
@@ -308,7 +310,7 @@ TEST(PngReader, InterlacedFilesOfEveryKindEqualTheirPlainTwins) {
     const struct {
         int depth;
         int color_type;
-    } kinds[] = {{8, PNG_COLOR_TYPE_RGB_ALPHA},  {16, PNG_COLOR_TYPE_RGB_ALPHA}, {8, PNG_COLOR_TYPE_GRAY_ALPHA},
+    } kinds[] = {{8, PNG_COLOR_TYPE_RGB_ALPHA},   {16, PNG_COLOR_TYPE_RGB_ALPHA}, {8, PNG_COLOR_TYPE_GRAY_ALPHA},
                  {16, PNG_COLOR_TYPE_GRAY_ALPHA}, {8, PNG_COLOR_TYPE_RGB},        {16, PNG_COLOR_TYPE_GRAY},
                  {1, PNG_COLOR_TYPE_GRAY},        {2, PNG_COLOR_TYPE_PALETTE},    {4, PNG_COLOR_TYPE_PALETTE},
                  {8, PNG_COLOR_TYPE_PALETTE}};

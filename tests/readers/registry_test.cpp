@@ -41,10 +41,12 @@ TEST(FormatRegistry, FindsFormatsByExtensionInAnyAsciiCase) {
     const FormatRegistry registry = standard();
     for (const char* ext : {"bmp", "BMP", "bMp"}) EXPECT_EQ(registry.find(ext).description(), "DIB") << ext;
     for (const char* ext : {"png", "PNG", "Png"}) EXPECT_EQ(registry.find(ext).description(), "PNG") << ext;
-    for (const char* ext : {"jpg", "JPG", "jpeg", "JPEG", "jpe", "JpE"}) EXPECT_EQ(registry.find(ext).description(), "JPEG") << ext;
+    for (const char* ext : {"jpg", "JPG", "jpeg", "JPEG", "jpe", "JpE"})
+        EXPECT_EQ(registry.find(ext).description(), "JPEG") << ext;
     for (const char* ext : {"webp", "WEBP", "WebP"}) EXPECT_EQ(registry.find(ext).description(), "WebP") << ext;
     for (const char* ext : {"gif", "GIF", "Gif"}) EXPECT_EQ(registry.find(ext).description(), "GIF") << ext;
-    for (const char* ext : {"tif", "TIF", "tiff", "TIFF", "TiFf"}) EXPECT_EQ(registry.find(ext).description(), "TIFF") << ext;
+    for (const char* ext : {"tif", "TIF", "tiff", "TIFF", "TiFf"})
+        EXPECT_EQ(registry.find(ext).description(), "TIFF") << ext;
 }
 
 TEST(FormatRegistry, UnknownExtensionsAreNotSupported) {
@@ -60,17 +62,19 @@ TEST(FormatRegistry, TheFirstRegisteredFormatWins) {
     FormatRegistry registry = standard();
     registry.add(std::make_unique<BmpFormat>());
     EXPECT_EQ(&registry.find("bmp"), registry.formats()[0].get());
-    EXPECT_EQ(registry.filter(),
-              "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.gif;*.tif;*.tiff;*.bmp|DIB ファイル(*.bmp)|*.bmp|"
-              "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
-              "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp||");
+    EXPECT_EQ(
+        registry.filter(),
+        "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.gif;*.tif;*.tiff;*.bmp|DIB ファイル(*.bmp)|*.bmp|"
+        "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
+        "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp||");
 }
 
 TEST(FormatRegistry, FilterListsEveryFormatAndEndsWithTwoBars) {
-    EXPECT_EQ(standard().filter(),
-              "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.gif;*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp|"
-              "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
-              "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff||");
+    EXPECT_EQ(
+        standard().filter(),
+        "イメージファイル|*.bmp;*.png;*.jpg;*.jpeg;*.jpe;*.webp;*.gif;*.tif;*.tiff|DIB ファイル(*.bmp)|*.bmp|"
+        "PNG ファイル(*.png)|*.png|JPEG ファイル(*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|WebP ファイル(*.webp)|*.webp|"
+        "GIF ファイル(*.gif)|*.gif|TIFF ファイル(*.tif;*.tiff)|*.tif;*.tiff||");
     EXPECT_EQ(FormatRegistry().filter(), "イメージファイル|||");
 }
 
@@ -93,8 +97,9 @@ TEST(FormatRegistry, HeifAndAvifAreListedApartAndReadByOneReader) {
     registry.add(std::make_unique<AvifFormat>());
     for (const char* ext : {"heic", "HEIC", "heif", "HeiF"}) EXPECT_EQ(registry.find(ext).description(), "HEIF") << ext;
     for (const char* ext : {"avif", "AVIF"}) EXPECT_EQ(registry.find(ext).description(), "AVIF") << ext;
-    EXPECT_EQ(registry.filter(), "イメージファイル|*.heic;*.heif;*.avif|HEIF ファイル(*.heic;*.heif)|*.heic;*.heif|"
-                                 "AVIF ファイル(*.avif)|*.avif||");
+    EXPECT_EQ(registry.filter(),
+              "イメージファイル|*.heic;*.heif;*.avif|HEIF ファイル(*.heic;*.heif)|*.heic;*.heif|"
+              "AVIF ファイル(*.avif)|*.avif||");
     for (const char* ext : {"heic", "avif"}) {
         EXPECT_NE(dynamic_cast<HeifReader*>(registry.find(ext).create_reader().get()), nullptr) << ext;
     }

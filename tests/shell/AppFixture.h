@@ -28,8 +28,8 @@ public:
         settings = folder + "/tesserin.ini";
         previousMessageHook = framework::SetMessageBoxHook(
             [this](const std::string&, const std::string& text) { messages.push_back(text); });
-        previousDialogHook = framework::SetFileDialogHook(
-            [this](const framework::OpenFileRequest&) { return dialogAnswer; });
+        previousDialogHook =
+            framework::SetFileDialogHook([this](const framework::OpenFileRequest&) { return dialogAnswer; });
     }
 
     ~AppFixture() {
@@ -53,8 +53,7 @@ public:
     // Closes the main window as its close button does, then the
     // application's exit.
     void Close() {
-        if (CMainFrame* frame = app->MainFrame())
-            frame->close();
+        if (CMainFrame* frame = app->MainFrame()) frame->close();
         app->ExitInstance();
     }
 

@@ -16,8 +16,8 @@
 #include <set>
 
 #include "framework/UrlOpener.h"
-#include "shell/Resource.h"
 #include "shell/AboutDlg.h"
+#include "shell/Resource.h"
 #include "tests/shell/AppFixture.h"
 
 namespace {
@@ -54,25 +54,24 @@ TEST_F(AboutTest, TemplateHundredStandsAtItsConvertedPlaces) {
     ASSERT_EQ(base.x, 6);  // IPAGothic 9 points: 6-pixel half-width letters
     const int y = base.y;
     auto down = [y](int units) { return (units * y + 4) / 8; };  // vertical units, rounded
-    EXPECT_EQ(dialog.size(), QSize(353, down(55)));  // 235 * 6 / 4 = 352.5
+    EXPECT_EQ(dialog.size(), QSize(353, down(55)));              // 235 * 6 / 4 = 352.5
 
     struct Expected {
         const char* text;  // the control found by its text ("" for the icon)
         QRect pixels;      // hand-converted with x = 6 / 4 pixels per unit
     };
     const Expected controls[] = {
-        {"", QRect(17, down(17), 30, down(20))},                         // 11,17 20x20
-        {"tesserin Version 1.0", QRect(60, down(10), 179, down(8))},    // 40,10 119x8
-        {"スライドパズル", QRect(59, down(25), 110, down(8))},              // 39,25 73x8
-        {"スタティック", QRect(159, down(25), 47, down(8))},               // 106,25 31x8
+        {"", QRect(17, down(17), 30, down(20))},                      // 11,17 20x20
+        {"tesserin Version 1.0", QRect(60, down(10), 179, down(8))},  // 40,10 119x8
+        {"スライドパズル", QRect(59, down(25), 110, down(8))},        // 39,25 73x8
+        {"スタティック", QRect(159, down(25), 47, down(8))},          // 106,25 31x8
     };
     const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 4);
     for (const Expected& e : controls) {
         QLabel* found = nullptr;
         for (QLabel* label : labels)
-            if (label->text() == QString(e.text))
-                found = label;
+            if (label->text() == QString(e.text)) found = label;
         ASSERT_TRUE(found) << e.text;
         EXPECT_EQ(found->geometry(), e.pixels) << e.text;
     }
@@ -100,7 +99,7 @@ TEST_F(AboutTest, TheLinkIsBlueAndUnderlinedOnTheDialogsBackgroundAndItsOwnTextN
     EXPECT_TRUE(CAboutDlg::LinkFont().underline());
 
     const QRgb background = shot.pixel(link.right(), link.bottom());  // beyond the label's end
-    EXPECT_EQ(background, shot.pixel(2, 2));  // the dialog's own background shows through
+    EXPECT_EQ(background, shot.pixel(2, 2));                          // the dialog's own background shows through
 
     int blue = 0, longestRun = 0, stray = 0;
     for (int y = link.top(); y <= link.bottom(); ++y) {
@@ -115,8 +114,7 @@ TEST_F(AboutTest, TheLinkIsBlueAndUnderlinedOnTheDialogsBackgroundAndItsOwnTextN
             }
             // Only blue over the background: black text of the control's own
             // would leave grey or black pixels (red = green = blue).
-            if (p != background && !(qRed(p) == qGreen(p) && qBlue(p) > qRed(p)))
-                ++stray;
+            if (p != background && !(qRed(p) == qGreen(p) && qBlue(p) > qRed(p))) ++stray;
         }
     }
     EXPECT_EQ(stray, 0);
@@ -194,7 +192,12 @@ TEST_F(AboutTest, EventsTheLinkDoesNotHandleReachTheControl) {
     const QPointF at(5, 5);
     const Case cases[] = {
         {QEvent::Paint, [&] { link->repaint(); }, false},
-        {QEvent::Enter, [&] { QEvent e(QEvent::Enter); QApplication::sendEvent(link, &e); }, false},
+        {QEvent::Enter,
+         [&] {
+             QEvent e(QEvent::Enter);
+             QApplication::sendEvent(link, &e);
+         },
+         false},
         {QEvent::MouseButtonPress, [&] { QTest::mousePress(link, Qt::RightButton, {}, at.toPoint()); }, true},
         {QEvent::MouseButtonRelease, [&] { QTest::mouseRelease(link, Qt::RightButton, {}, at.toPoint()); }, true},
         {QEvent::MouseMove,
@@ -204,7 +207,12 @@ TEST_F(AboutTest, EventsTheLinkDoesNotHandleReachTheControl) {
              QApplication::sendEvent(link, &e);
          },
          true},
-        {QEvent::Leave, [&] { QEvent e(QEvent::Leave); QApplication::sendEvent(link, &e); }, true},
+        {QEvent::Leave,
+         [&] {
+             QEvent e(QEvent::Leave);
+             QApplication::sendEvent(link, &e);
+         },
+         true},
         // A left press is the link's own; its release goes on.
         {QEvent::MouseButtonPress, [&] { QTest::mousePress(link, Qt::LeftButton, {}, at.toPoint()); }, false},
         {QEvent::MouseButtonRelease, [&] { QTest::mouseRelease(link, Qt::LeftButton, {}, at.toPoint()); }, true},

@@ -29,8 +29,7 @@ protected:
     std::vector<int> Pieces() {
         std::vector<int> pieces;
         for (const auto& row : Board().cells)
-            for (const auto& cell : row)
-                pieces.push_back(cell->pieceNumber);
+            for (const auto& cell : row) pieces.push_back(cell->pieceNumber);
         return pieces;
     }
     // The visible texts of a menu, separators as "-".
@@ -81,8 +80,7 @@ TEST_F(AppTest, MenusCarryTheirLabelsPromptsAndShortcutTexts) {
     EXPECT_FALSE(placeholder->isEnabled());
     EXPECT_EQ(placeholder->statusTip(), QString("指定のファイルを開く"));
     // Every command has its handler.
-    for (int id : {57600, 57601, 57665, 130, 131, 132, 57664})
-        EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
+    for (int id : {57600, 57601, 57665, 130, 131, 132, 57664}) EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
 }
 
 TEST_F(AppTest, ToolBarHoldsTheFourButtonsWithTooltips) {
@@ -133,8 +131,7 @@ TEST_F(AppTest, StatusBarShowsReadyAndPromptsAndBlankLockIndicators) {
     QStatusBar* status = Frame()->StatusBar();
     QList<QLabel*> labels = status->findChildren<QLabel*>();
     std::vector<std::string> texts;
-    for (QLabel* label : labels)
-        texts.push_back(label->text().toStdString());
+    for (QLabel* label : labels) texts.push_back(label->text().toStdString());
     ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts[0], "レディ");
     // The off-screen platform cannot tell the lock keys: blank panes.

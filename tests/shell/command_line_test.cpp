@@ -19,16 +19,14 @@ struct Outcome {
 
 // Runs the program with no display of any kind.
 Outcome RunProgram(const std::string& arguments) {
-    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") +
-                          TESSERIN_PROGRAM + "' " + arguments + " 2>/dev/null";
+    std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") + TESSERIN_PROGRAM +
+                          "' " + arguments + " 2>/dev/null";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
+    if (!pipe) return outcome;
     char buffer[256];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.out.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.out.append(buffer, n);
     int status = pclose(pipe);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;

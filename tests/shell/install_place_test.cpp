@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/Profile.h"
@@ -14,8 +14,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using shell::InstallLayout;
 using shell::InstalledPrefix;
+using shell::InstallLayout;
 
 TEST(InstalledPrefix, TellsAnInstalledProgramFromABuildTreeOrACopy) {
     const InstallLayout usual{"/usr/local", {"bin", "games"}, "share/applications/game.desktop"};
@@ -24,10 +24,10 @@ TEST(InstalledPrefix, TellsAnInstalledProgramFromABuildTreeOrACopy) {
     const InstallLayout unmarked{"/usr", {"bin"}, ""};
     // Files that exist on the imagined machine.
     const std::set<std::string> files{
-        "/usr/share/applications/game.desktop",         // a package's
-        "/opt/game/share/applications/game.desktop",    // installed with --prefix /opt/game
+        "/usr/share/applications/game.desktop",            // a package's
+        "/opt/game/share/applications/game.desktop",       // installed with --prefix /opt/game
         "/tmp/stage/usr/share/applications/game.desktop",  // staged under DESTDIR
-        "/share/applications/game.desktop",             // prefix "/"
+        "/share/applications/game.desktop",                // prefix "/"
         "/opt/share/x.desktop",
         "/opt",  // a folder: no marker
     };
@@ -94,7 +94,6 @@ TEST(InstalledPrefix, TheTestProgramRunsFromItsBuildTree) {
               dir.parent_path().string());
 }
 
-
 // A scratch folder standing for the program's own.
 class SettingsPlace : public ::testing::Test {
 protected:
@@ -110,8 +109,7 @@ protected:
     static void Put(const std::string& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
     std::vector<std::string> FolderEntries() const {
         std::vector<std::string> names;
-        for (auto& entry : fs::directory_iterator(dir))
-            names.push_back(entry.path().filename().string());
+        for (auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
         return names;
     }
 
@@ -142,8 +140,7 @@ TEST_F(SettingsPlace, SettingsLiveBesideAWritableExecutable) {
 TEST_F(SettingsPlace, UnwritableExecutableFolderFallsBackToTheConfigFolder) {
     const std::string xdg = dir + "/xdg";
     const std::string home = dir + "/home";
-    for (const std::string& exeDir :
-         std::vector<std::string>{"/proc/self/", "/proc", dir + "/no/such/dir/", ""}) {
+    for (const std::string& exeDir : std::vector<std::string>{"/proc/self/", "/proc", dir + "/no/such/dir/", ""}) {
         SCOPED_TRACE(exeDir);
         fs::remove_all(xdg);
         fs::remove_all(home);

@@ -63,8 +63,7 @@ TEST_F(PlacementPlatformTest, TheApplicationsOwnPlatformHoldsUnlessOverridden) {
 
     // wayland, wayland-egl and offscreen are held by the table above.
     const std::pair<const char*, bool> names[] = {{"Wayland", true}, {"xcb", false}, {"", false}, {"eglfs", false}};
-    for (const auto& [name, wayland] : names)
-        EXPECT_EQ(framework::FrameWindow::IsWayland(name), wayland) << name;
+    for (const auto& [name, wayland] : names) EXPECT_EQ(framework::FrameWindow::IsWayland(name), wayland) << name;
 }
 
 }  // namespace

@@ -11,8 +11,7 @@ namespace {
 std::set<QRgb> Colours(const QImage& image) {
     std::set<QRgb> colours;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y) | 0xff000000u);
+        for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y) | 0xff000000u);
     return colours;
 }
 
@@ -20,8 +19,7 @@ TEST(ToolBarStrip, FourButtonsInBlackAndYellowOnGrey) {
     const QImage strip = toolbar::DrawStrip();
     ASSERT_EQ(strip.size(), QSize(64, 15));
     const QRgb grey = qRgb(192, 192, 192), black = qRgb(0, 0, 0), yellow = qRgb(255, 255, 0);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Colours(toolbar::ButtonImage(strip, i)), (std::set<QRgb>{grey, black})) << i;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Colours(toolbar::ButtonImage(strip, i)), (std::set<QRgb>{grey, black})) << i;
     EXPECT_EQ(Colours(toolbar::ButtonImage(strip, 3)), (std::set<QRgb>{grey, yellow}));
     for (int i = 0; i < 4; ++i) {
         QImage button = toolbar::ButtonImage(strip, i);
