@@ -10,7 +10,7 @@
 #include "image/Image.h"
 #include "readers/ColourProfile.h"
 #include "readers/ReaderLimits.h"
-#include "readers/WholeFile.h"
+#include "readers/StreamBytes.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ struct FreeNclx {
 // Whether the file is empty, or starts as a HEIF file does and its top-level
 // boxes run past its end: libheif reports a cut file as a missing box as
 // often as an early end.
-bool is_cut(const std::vector<std::uint8_t>& file) {
-    if (file.empty()) return true;
+bool is_cut(const StreamBytes& file) {
+    if (file.size() == 0) return true;
     if (file.size() >= 8 && std::memcmp(file.data() + 4, "ftyp", 4) != 0) return false;
     std::uint64_t at = 0;
     const std::uint64_t end = file.size();
@@ -66,7 +66,7 @@ bool is_cut(const std::vector<std::uint8_t>& file) {
 
 class Checker {
 public:
-    explicit Checker(const std::vector<std::uint8_t>& file) : file_(file) {}
+    explicit Checker(const StreamBytes& file) : file_(file) {}
 
     void operator()(heif_error e) const {
         if (e.code == heif_error_Ok) return;
@@ -80,7 +80,7 @@ public:
     }
 
 private:
-    const std::vector<std::uint8_t>& file_;
+    const StreamBytes& file_;
 };
 
 // The ICC profile if the file has one Little CMS can use, else its colour
@@ -184,7 +184,7 @@ private:
 }  // namespace
 
 void HeifReader::decode(Image& image, std::istream& in) {
-    const std::vector<std::uint8_t> file = read_whole_file(in);
+    const StreamBytes file(in);
     const Checker check(file);
     const std::unique_ptr<heif_context, FreeContext> context(heif_context_alloc());
     if (!context) throw exec_error(messages::kNoImageMemory);

@@ -1,6 +1,6 @@
 #pragma once
 // The rest of a stream in memory, for the libraries that want a whole file
-// (libwebp's demuxer) or jump about in it (libtiff).
+// (libwebp's demuxer, libheif) or jump about in it (libtiff).
 
 #include <cstddef>
 #include <cstdint>
