@@ -9,6 +9,7 @@
 
 #include "image/Image.h"
 #include "readers/ColourProfile.h"
+#include "readers/QuietStderr.h"
 #include "readers/ReaderLimits.h"
 #include "readers/StreamBytes.h"
 
@@ -184,6 +185,7 @@ private:
 }  // namespace
 
 void HeifReader::decode(Image& image, std::istream& in) {
+    const QuietStderr quiet;
     const StreamBytes file(in);
     const Checker check(file);
     const std::unique_ptr<heif_context, FreeContext> context(heif_context_alloc());

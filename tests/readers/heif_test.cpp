@@ -176,6 +176,11 @@ TEST(HeifReader, BrokenFilesEndInTheirMessageAndPrintNothing) {
     std::string scrambled_meta = heic;
     const std::size_t meta = heic.find("meta");
     for (std::size_t i = meta + 8; i < meta + 60; ++i) scrambled_meta[i] = static_cast<char>(scrambled_meta[i] ^ 0x5C);
+    // The decoders' own complaints: a picture size in the HEVC parameters
+    // that is no multiple of the coding block, and AV1 data that is noise.
+    std::string bad_hevc = heic, bad_av1 = avif;
+    bad_hevc[heic.find("hvcC") + 80] ^= 0x01;
+    for (std::size_t i = avif.find("mdat") + 4; i < avif.find("mdat") + 12; ++i) bad_av1[i] ^= 0x5C;
     const struct {
         const char* name;
         std::string bytes;
@@ -186,6 +191,8 @@ TEST(HeifReader, BrokenFilesEndInTheirMessageAndPrintNothing) {
         {"cut in the pixels", avif.substr(0, avif.size() - 40), messages::kFileError},
         {"not a HEIF file", "\x89PNG\r\n\x1a\n not a picture at all, only text", messages::kFormatError},
         {"damaged boxes", scrambled_meta, messages::kFormatError},
+        {"damaged HEVC parameters", bad_hevc, messages::kFormatError},
+        {"damaged AV1 data", bad_av1, messages::kFormatError},
         {"100000 x 100000", claiming(heic, 100000, 100000), messages::kNoImageMemory},
         {"wider than libheif's limit", claiming(avif, 1u << 20, 16), messages::kNoImageMemory},
     };
