@@ -8,10 +8,13 @@
 #include <webp/demux.h>
 #include <webp/mux.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+
+#include <unistd.h>
 
 #include "readers/FormatRegistry.h"
 #include "readers/GifReader.h"
@@ -250,13 +253,20 @@ std::string gif_screen(int width, int height) {
 
 // rgb.tif with fields changed by libtiff, which writes the directory anew.
 std::string rewritten_tiff(const std::function<bool(TIFF*)>& change) {
-    const std::string path = testing::TempDir() + "rewritten.tif";
+    // A file of its own: ctest runs the tests of this file side by side.
+    char pattern[] = "/tmp/tesserin-tiff-XXXXXX";
+    const int fd = ::mkstemp(pattern);
+    if (fd < 0) ADD_FAILURE() << "no temporary file";
+    ::close(fd);
+    const std::string path = pattern;
     std::filesystem::copy_file(path_of("rgb.tif"), path, std::filesystem::copy_options::overwrite_existing);
     TIFF* tif = TIFFOpen(path.c_str(), "r+");
     if (!tif || !change(tif) || !TIFFRewriteDirectory(tif)) ADD_FAILURE() << "libtiff cannot rewrite rgb.tif";
     if (tif) TIFFClose(tif);
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::filesystem::remove(path);
+    return bytes;
 }
 
 std::string huge_tiff() {
