@@ -26,15 +26,17 @@ bool Document::OnNewDocument() {
     return true;
 }
 
-bool Document::OnOpenDocument(const std::string& path) {
-    // Non-blocking, so a FIFO never hangs the open; only regular files count.
+bool IsReadableFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    bool ok = false;
-    if (fd >= 0) {
-        struct stat info {};
-        ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-        ::close(fd);
-    }
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    return ok;
+}
+
+bool Document::OnOpenDocument(const std::string& path) {
+    const bool ok = IsReadableFile(path);
     if (!ok) AfxMessageBox(GetFrameworkTexts().fileOpenFailed);
     return ok;
 }

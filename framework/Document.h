@@ -12,6 +12,10 @@ namespace framework {
 
 class View;
 
+// True when path opens for reading as a regular file. The open never blocks,
+// so a FIFO cannot hang it.
+bool IsReadableFile(const std::string& path);
+
 class Document : public CommandTarget {
 public:
     Document();
