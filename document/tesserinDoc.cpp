@@ -1,7 +1,6 @@
 #include "document/tesserinDoc.h"
 
 #include <exception>
-#include <fstream>
 #include <optional>
 #include <utility>
 
@@ -24,7 +23,8 @@ framework::ProfileStore SettingsStore() {
 
 }  // namespace
 
-CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
+FormatRegistry PictureFormats() {
+    FormatRegistry formats;
     formats.add(std::make_unique<BmpFormat>());
     formats.add(std::make_unique<PngFormat>());
     formats.add(std::make_unique<JpegFormat>());
@@ -33,6 +33,11 @@ CtesserinDoc::CtesserinDoc() : board(std::make_unique<PuzzleBoard>()) {
     formats.add(std::make_unique<AvifFormat>());
     formats.add(std::make_unique<GifFormat>());
     formats.add(std::make_unique<TiffFormat>());
+    return formats;
+}
+
+CtesserinDoc::CtesserinDoc(std::unique_ptr<PictureReadAhead> readAhead)
+    : formats(PictureFormats()), readAhead(std::move(readAhead)), board(std::make_unique<PuzzleBoard>()) {
     MapCommand(framework::kIdFileOpen, [this] { OnFileOpen(); });
 }
 
@@ -68,21 +73,27 @@ CtesserinDoc::OpenResult CtesserinDoc::OpenImage(const std::string& path) {
     if (!framework::Document::OnOpenDocument(path)) return OpenResult::FileNotOpened;
     opened = true;
 
-    auto candidate = std::make_unique<Image>();
+    // Whatever the first open is, a read ahead is of no use after it.
+    std::unique_ptr<PictureReadAhead> ahead = std::move(readAhead);
+    std::unique_ptr<Image> candidate;
     try {
-        const ImageFormat& format = formats.find(framework::FilePath(path).extension());
-        std::unique_ptr<ImageReader> reader = format.create_reader();
-        if (!reader) {
-            ShowNumbers();
-            return OpenResult::NoReader;
+        if (ahead && ahead->Holds(path)) {
+            candidate = ahead->Take();
+        } else {
+            // One read at a time: its thread ends before this one begins.
+            ahead.reset();
+            const ImageFormat& format = formats.find(framework::FilePath(path).extension());
+            std::unique_ptr<ImageReader> reader = format.create_reader();
+            if (!reader) {
+                ShowNumbers();
+                return OpenResult::NoReader;
+            }
+            candidate = ReadPicture(*reader, path);
         }
-        std::ifstream in(path, std::ios::binary);
-        if (!in.good()) {
+        if (!candidate) {
             ShowNumbers();
             return OpenResult::Done;
         }
-        reader->read(*candidate, in);
-        reader.reset();
 
         // The previous picture stays alive until the board has the next one:
         // the board only borrows it, and keeps it when the next one fails.
@@ -108,6 +119,17 @@ void CtesserinDoc::OnFileOpen() {
         SetPathName(*path, true);
     }
     UpdateAllViews(nullptr);
+}
+
+std::string CtesserinDoc::FirstPicture(const framework::CommandLineInfo& commandLine) {
+    switch (commandLine.command) {
+        case framework::CommandLineInfo::FileOpen:
+            return commandLine.fileName;
+        case framework::CommandLineInfo::FileNew:
+            return SettingsStore().getString(doc::kImageKey, "");
+        default:
+            return {};
+    }
 }
 
 void CtesserinDoc::OpenLastImage() {

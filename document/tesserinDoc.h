@@ -10,13 +10,23 @@
 #include <string>
 
 #include "board/PuzzleBoard.h"
+#include "document/PictureReadAhead.h"
 #include "framework/Document.h"
 #include "image/Image.h"
 #include "readers/FormatRegistry.h"
 
+namespace framework {
+struct CommandLineInfo;
+}
+
+// Every format the game reads, in lookup and filter order: bitmap, PNG,
+// JPEG, WebP, HEIF, AVIF, GIF, TIFF.
+FormatRegistry PictureFormats();
+
 class CtesserinDoc : public framework::Document {
 public:
-    CtesserinDoc();
+    // readAhead, when given, may already hold the first picture to open.
+    explicit CtesserinDoc(std::unique_ptr<PictureReadAhead> readAhead = nullptr);
     ~CtesserinDoc() override;
 
     // Numbers picture: the framework's new document, then the picture goes.
@@ -32,12 +42,15 @@ public:
     // Reopens the picture remembered from the last run, unless the program
     // was started with a file of its own.
     void OpenLastImage();
+    // The picture a start with this command line opens first: the file it
+    // names, or the one remembered from the last run; empty for none.
+    static std::string FirstPicture(const framework::CommandLineInfo& commandLine);
 
     PuzzleBoard& GetBoard() { return *board; }
     // The current picture, or null for the numbers picture.
     const Image* GetImage() const { return image.get(); }
 
-    // The known formats, in lookup and filter order: bitmap, PNG, JPEG.
+    // The known formats, those of PictureFormats.
     FormatRegistry formats;
 
 private:
@@ -49,6 +62,7 @@ private:
     OpenResult OpenImage(const std::string& path);
     void ShowNumbers();
 
+    std::unique_ptr<PictureReadAhead> readAhead;
     std::unique_ptr<PuzzleBoard> board;
     std::unique_ptr<Image> image;
     // A numbers board was made, or a file got past the framework's check.

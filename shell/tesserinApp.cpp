@@ -44,15 +44,20 @@ bool CtesserinApp::InitInstance() {
                                          : settingsPath_);
     LoadStdProfileSettings(res::kRecentFileCount);
 
-    AddDocTemplate(std::make_unique<framework::SingleDocTemplate>(
-        res::kMainResource, res::kTemplateString, [] { return std::make_unique<CtesserinDoc>(); },
-        [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CtesserinView>(); }));
-
     if (argv_) {
         arguments_.clear();
         for (int i = 1; i < *argc_ && argv_[i]; ++i) arguments_.emplace_back(argv_[i]);
     }
-    if (!ProcessShellCommand(framework::ParseCommandLine(arguments_))) return false;
+    const framework::CommandLineInfo commandLine = framework::ParseCommandLine(arguments_);
+    // The first picture decodes while the windows are made; the first
+    // document takes it.
+    readAhead_ = std::make_unique<PictureReadAhead>(PictureFormats(), CtesserinDoc::FirstPicture(commandLine));
+    AddDocTemplate(std::make_unique<framework::SingleDocTemplate>(
+        res::kMainResource, res::kTemplateString,
+        [this] { return std::make_unique<CtesserinDoc>(std::move(readAhead_)); },
+        [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CtesserinView>(); }));
+
+    if (!ProcessShellCommand(commandLine)) return false;
 
     CMainFrame* frame = MainFrame();
     if (!frame) return false;

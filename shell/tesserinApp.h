@@ -3,9 +3,11 @@
 // document template (document, main frame, view), processes the command line
 // and shows the main window.
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "document/PictureReadAhead.h"
 #include "framework/Application.h"
 
 class CMainFrame;
@@ -36,4 +38,5 @@ private:
     std::vector<std::string> arguments_;
     const int* argc_ = nullptr;
     char** argv_ = nullptr;
+    std::unique_ptr<PictureReadAhead> readAhead_;
 };

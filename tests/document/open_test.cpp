@@ -3,7 +3,9 @@
 // run, file names as bytes, and the path kept in the settings file.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -11,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "document/PictureReadAhead.h"
 #include "document/tesserinDoc.h"
 #include "framework/Application.h"
 #include "framework/FileDialog.h"
@@ -328,6 +331,7 @@ TEST_F(OpenTest, TheRememberedPictureComesBackUnlessTheCommandLineNamedOne) {
         std::string pathName;
         std::string settingAfter;
         int width = 0;
+        std::string first = "";  // the picture read ahead for this start
     };
     const std::string pic = Bmp("last.bmp", 8, 6);
     const std::string junk = Path("junk.png");
@@ -337,11 +341,11 @@ TEST_F(OpenTest, TheRememberedPictureComesBackUnlessTheCommandLineNamedOne) {
     const std::vector<Row> rows = {
         {"no key", std::nullopt, std::nullopt, "", "", "<absent>"},
         {"empty", "", std::nullopt, "", "", ""},
-        {"a picture", pic, std::nullopt, "", pic, pic, 8},
-        {"started without a file", pic, framework::CommandLineInfo{}, "", pic, pic, 8},
-        {"a file that fails to decode", junk, std::nullopt, kFormatError, junk, junk},
-        {"a file since deleted", gone, std::nullopt, kOpenFailed, "", ""},
-        {"started with a file", pic, withFile, "", "", pic},
+        {"a picture", pic, std::nullopt, "", pic, pic, 8, pic},
+        {"started without a file", pic, framework::CommandLineInfo{}, "", pic, pic, 8, pic},
+        {"a file that fails to decode", junk, std::nullopt, kFormatError, junk, junk, 0, junk},
+        {"a file since deleted", gone, std::nullopt, kOpenFailed, "", "", 0, gone},
+        {"started with a file", pic, withFile, "", "", pic, 0, withFile.fileName},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -349,6 +353,7 @@ TEST_F(OpenTest, TheRememberedPictureComesBackUnlessTheCommandLineNamedOne) {
         std::filesystem::remove(settings);
         if (row.remembered) platform::ProfileFile(settings).WriteProfileString("Settings", "Image", *row.remembered);
         Restart(row.commandLine);
+        EXPECT_EQ(CtesserinDoc::FirstPicture(row.commandLine.value_or(framework::CommandLineInfo{})), row.first);
         document->OpenLastImage();
         ExpectMessage(row.message);
         ExpectState(row.width ? After::Picture : After::Numbers, row.width, 6);
@@ -360,6 +365,56 @@ TEST_F(OpenTest, TheRememberedPictureComesBackUnlessTheCommandLineNamedOne) {
             document->OpenLastImage();
             EXPECT_TRUE(messages.empty());
         }
+    }
+}
+
+TEST_F(OpenTest, APictureReadAheadIsTakenOnlyByTheOpenOfItsOwnPath) {
+    // Each read makes a picture as tall as the reads so far: which read the
+    // board shows, and how many there were, tell who read what.
+    std::atomic<int> reads = 0;
+    auto addFormats = [&reads](FormatRegistry& formats) {
+        formats.add(std::make_unique<TestFormat>("count", [&reads] {
+            return std::make_unique<TestReader>([&reads](Image& image) {
+                image.init_header();
+                image.set_width(8);
+                image.set_height(++reads);
+                image.set_bit_count(24);
+                image.create();
+            });
+        }));
+        formats.add(std::make_unique<TestFormat>("throws", [] {
+            return std::make_unique<TestReader>([](Image&) { throw std::runtime_error("読めません: boom"); });
+        }));
+    };
+    FormatRegistry formats;
+    addFormats(formats);
+    for (const char* name : {"a.count", "b.count", "a.throws"}) WriteBytes(Path(name), "x");
+    const std::string fifo = Path("pipe.count");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& unread : {fifo, Path("missing.count"), Path("a.throws") + "x", std::string()}) {
+        EXPECT_FALSE(PictureReadAhead(formats, unread).Holds(unread)) << unread;
+    }
+
+    const struct {
+        const char* ahead;
+        const char* open;
+        int height;  // 0: the numbers picture
+        int reads;
+        std::string message;
+    } rows[] = {
+        {"a.count", "a.count", 1, 1, ""},
+        {"a.count", "b.count", 2, 2, ""},
+        {"a.throws", "a.throws", 0, 0, "読めません: boom"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.open);
+        reads = 0;
+        document = std::make_unique<CtesserinDoc>(std::make_unique<PictureReadAhead>(formats, Path(row.ahead)));
+        addFormats(document->formats);
+        EXPECT_TRUE(document->OnOpenDocument(Path(row.open)));
+        ExpectMessage(row.message);
+        EXPECT_EQ(reads, row.reads);
+        EXPECT_EQ(Picture() ? Picture()->height() : 0, row.height);
     }
 }
 
