@@ -36,22 +36,22 @@ void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
 bool CtesserinApp::InitInstance() {
     if (!framework::Application::InitInstance()) return false;
 
-    QApplication::setWindowIcon(shell::ProgramIcon());
-    // Lets a Wayland desktop match the window to the installed desktop entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral(TESSERIN_APP_ID));
     SetProfileName(settingsPath_.empty() ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
                                                                    shell::Installation())
                                          : settingsPath_);
-    LoadStdProfileSettings(res::kRecentFileCount);
-
     if (argv_) {
         arguments_.clear();
         for (int i = 1; i < *argc_ && argv_[i]; ++i) arguments_.emplace_back(argv_[i]);
     }
     const framework::CommandLineInfo commandLine = framework::ParseCommandLine(arguments_);
-    // The first picture decodes while the windows are made; the first
-    // document takes it.
+    // The first picture decodes while the windows are made (begun as soon as
+    // the settings file is known); the first document takes it.
     readAhead_ = std::make_unique<PictureReadAhead>(PictureFormats(), CtesserinDoc::FirstPicture(commandLine));
+
+    LoadStdProfileSettings(res::kRecentFileCount);
+    QApplication::setWindowIcon(shell::ProgramIcon());
+    // Lets a Wayland desktop match the window to the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSERIN_APP_ID));
     AddDocTemplate(std::make_unique<framework::SingleDocTemplate>(
         res::kMainResource, res::kTemplateString,
         [this] { return std::make_unique<CtesserinDoc>(std::move(readAhead_)); },
