@@ -3,7 +3,9 @@
 # Every test runs headless and finds the shared test corpora through TESSERIN_TESTDATA.
 # A GUI test's main makes the Qt application first, as the program's does.
 set(TESSERIN_TESTDATA "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "Public image test corpora")
-# HEIF and AVIF files written at build time (tests/readers), for the tests anywhere.
+# WebP, GIF, TIFF, HEIF and AVIF files written at build time (tests/readers),
+# for the tests and the fuzz replays anywhere.
+set(TESSERIN_PICTURES "${CMAKE_BINARY_DIR}/pictures")
 set(TESSERIN_HEIF_FILES "${CMAKE_BINARY_DIR}/heif-files")
 
 add_library(tesserin_gui_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/gui_test_main.cpp)
