@@ -31,3 +31,23 @@ function(tesserin_test)
       TIMEOUT ${T_TIMEOUT}
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSERIN_TESTDATA=${TESSERIN_TESTDATA}")
 endfunction()
+
+# tesserin_heif_files(<target> <folder> <what> <entry>...)
+# A target writing HEIF and AVIF files into <folder> with tests/readers'
+# heif_maker. Each entry is a file name followed by heif_maker's options, all
+# joined by "|": "deep10.avif|depth=10".
+function(tesserin_heif_files target folder what)
+  set(commands)
+  foreach(entry IN LISTS ARGN)
+    string(REPLACE "|" ";" args "${entry}")
+    list(POP_FRONT args name)
+    list(APPEND commands COMMAND heif_maker ${folder}/${name} ${args})
+  endforeach()
+  add_custom_command(OUTPUT ${folder}.stamp
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    ${commands}
+    COMMAND ${CMAKE_COMMAND} -E touch ${folder}.stamp
+    DEPENDS heif_maker
+    COMMENT "Writing ${what}")
+  add_custom_target(${target} DEPENDS ${folder}.stamp)
+endfunction()
