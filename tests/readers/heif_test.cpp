@@ -8,8 +8,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,10 +18,7 @@
 
 namespace {
 
-std::string file(const std::string& name) {
-    std::ifstream in(std::string(TESSERIN_HEIF_FILES) + "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string file(const std::string& name) { return file_bytes(std::string(TESSERIN_HEIF_FILES) + "/" + name); }
 
 std::string read(Image& image, const std::string& bytes) {
     HeifReader reader;
@@ -208,14 +203,13 @@ TEST(HeifReader, BrokenFilesEndInTheirMessageAndPrintNothing) {
 
 TEST(HeifReader, OversizedPicturesAreRefusedBeforeAnyLargeAllocation) {
     if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory hides the peak";
-    std::ifstream in(std::string(TESSERIN_FUZZ_CRASHES) + "/heif-overlay-canvas-oom.heic", std::ios::binary);
     const struct {
         const char* name;
         std::string bytes;
     } cases[] = {
         {"100000 x 100000", claiming(file("plain.heic"), 100000, 100000)},
         // Found by fuzzing: a 24 x 16 picture over an overlay's canvas of 17807 x 46019.
-        {"overlay canvas", {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}},
+        {"overlay canvas", file_bytes(std::string(TESSERIN_FUZZ_CRASHES) + "/heif-overlay-canvas-oom.heic")},
     };
     for (const auto& c : cases) {
         ASSERT_GT(c.bytes.size(), 100u) << c.name;

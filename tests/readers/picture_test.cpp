@@ -10,9 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 #include <unistd.h>
 
@@ -27,10 +25,7 @@ namespace {
 
 std::string path_of(const std::string& name) { return std::string(TESSERIN_PICTURES) + "/" + name; }
 
-std::string bytes_of(const std::string& name) {
-    std::ifstream in(path_of(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string bytes_of(const std::string& name) { return file_bytes(path_of(name)); }
 
 // A picture as its library shows it, rows from the top, over white.
 struct Picture {
@@ -263,8 +258,7 @@ std::string rewritten_tiff(const std::function<bool(TIFF*)>& change) {
     TIFF* tif = TIFFOpen(path.c_str(), "r+");
     if (!tif || !change(tif) || !TIFFRewriteDirectory(tif)) ADD_FAILURE() << "libtiff cannot rewrite rgb.tif";
     if (tif) TIFFClose(tif);
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes = file_bytes(path);
     std::filesystem::remove(path);
     return bytes;
 }
