@@ -1,12 +1,17 @@
 #pragma once
 // Helpers shared by the reader tests.
 
+#include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -14,6 +19,14 @@
 
 #include "image/Image.h"
 #include "readers/ImageReader.h"
+
+// A file's bytes. A file that cannot be opened fails the test, so a case
+// never passes on nothing read.
+inline std::string file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) ADD_FAILURE() << "cannot open " << path;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // Decodes bytes with a reader; returns the message of the family's exception
 // caught, or "" on success. Anything else escapes and fails the test.

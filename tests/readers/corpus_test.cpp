@@ -23,11 +23,6 @@ namespace {
 
 const fs::path kData = TESSERIN_TESTDATA;
 
-std::string file_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 QImage reference(const fs::path& path) {
     QImage image(QString::fromStdString(path.string()));
     return image.convertToFormat(QImage::Format_RGBA64);

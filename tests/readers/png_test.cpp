@@ -4,7 +4,6 @@
 #include <png.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "readers/PngReader.h"
@@ -349,22 +348,14 @@ TEST(PngReader, InterlacedFilesOfEveryKindEqualTheirPlainTwins) {
     }
 }
 
-namespace {
-
-std::string crash_file(const char* name) {
-    std::ifstream in(std::filesystem::path(TESSERIN_FUZZ_CRASHES) / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
-
 TEST(PngReader, CutHugeFilesFailWithoutMemoryForTheirDeclaredRows) {
     // Each declares about 1 GiB of image and holds a few bytes of it.
     const struct {
         const char* name;
         std::string bytes;
     } cases[] = {
-        {"interlaced truecolour with alpha", crash_file("png-interlaced-rgba-huge-rows.png")},
+        {"interlaced truecolour with alpha",
+         file_bytes(std::filesystem::path(TESSERIN_FUZZ_CRASHES) / "png-interlaced-rgba-huge-rows.png")},
         {"interlaced 1-bit grey", header_only(131072, 65536, 1, PNG_COLOR_TYPE_GRAY, 1)},
         {"interlaced 16-bit grey with alpha", header_only(16384, 21845, 16, PNG_COLOR_TYPE_GRAY_ALPHA, 1)},
         {"interlaced 4-bit grey", header_only(131072, 16384, 4, PNG_COLOR_TYPE_GRAY, 1)},
