@@ -102,8 +102,7 @@ protected:
     }
 
     // Formats for the failures real files cannot give.
-    void AddTestFormats() {
-        auto& formats = document->formats;
+    void AddTestFormats(FormatRegistry& formats) {
         formats.add(std::make_unique<TestFormat>("noreader", [] { return nullptr; }));
         formats.add(std::make_unique<TestFormat>("throws", [] {
             return std::make_unique<TestReader>([](Image&) { throw std::runtime_error("読めません: boom"); });
@@ -114,6 +113,16 @@ protected:
                 image.set_width(8);
                 image.set_height(8);
                 image.set_bit_count(32);
+                image.create();
+            });
+        }));
+        // Each read makes a picture as tall as the reads so far.
+        formats.add(std::make_unique<TestFormat>("count", [this] {
+            return std::make_unique<TestReader>([this](Image& image) {
+                image.init_header();
+                image.set_width(8);
+                image.set_height(++reads);
+                image.set_bit_count(24);
                 image.create();
             });
         }));
@@ -190,6 +199,7 @@ protected:
     std::optional<std::string> dialogAnswer;
     const Image* startPicture = nullptr;
     std::vector<int> shuffled;
+    std::atomic<int> reads = 0;  // by the "count" format, on any thread
     framework::MessageBoxHook previousMessageHook;
     framework::FileDialogHook previousDialogHook;
 };
@@ -225,7 +235,7 @@ TEST_F(OpenTest, EveryOutcomeOfAnOpenLeavesItsStateMessageAndResult) {
         {"a.tar.bmp", "bmp", "", After::Picture, true, 7, 5},
         {"my.pics/photo.bmp", "bmp", "", After::Picture, true, 7, 5},
     };
-    AddTestFormats();
+    AddTestFormats(document->formats);
     std::filesystem::create_directory(Path("my.pics"));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
@@ -247,7 +257,7 @@ TEST_F(OpenTest, EveryOutcomeOfAnOpenLeavesItsStateMessageAndResult) {
 }
 
 TEST_F(OpenTest, TheMessageComesWhileTheBoardStillShowsThePreviousPicture) {
-    AddTestFormats();
+    AddTestFormats(document->formats);
     for (const std::string name : {"junk.png", "x.throws", "x.deep"}) {
         SCOPED_TRACE(name);
         WriteBytes(Path(name), "not a picture");
@@ -369,25 +379,9 @@ TEST_F(OpenTest, TheRememberedPictureComesBackUnlessTheCommandLineNamedOne) {
 }
 
 TEST_F(OpenTest, APictureReadAheadIsTakenOnlyByTheOpenOfItsOwnPath) {
-    // Each read makes a picture as tall as the reads so far: which read the
-    // board shows, and how many there were, tell who read what.
-    std::atomic<int> reads = 0;
-    auto addFormats = [&reads](FormatRegistry& formats) {
-        formats.add(std::make_unique<TestFormat>("count", [&reads] {
-            return std::make_unique<TestReader>([&reads](Image& image) {
-                image.init_header();
-                image.set_width(8);
-                image.set_height(++reads);
-                image.set_bit_count(24);
-                image.create();
-            });
-        }));
-        formats.add(std::make_unique<TestFormat>("throws", [] {
-            return std::make_unique<TestReader>([](Image&) { throw std::runtime_error("読めません: boom"); });
-        }));
-    };
+    // Which read the board shows, and how many there were, tell who read what.
     FormatRegistry formats;
-    addFormats(formats);
+    AddTestFormats(formats);
     for (const char* name : {"a.count", "b.count", "a.throws"}) WriteBytes(Path(name), "x");
     const std::string fifo = Path("pipe.count");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -410,7 +404,7 @@ TEST_F(OpenTest, APictureReadAheadIsTakenOnlyByTheOpenOfItsOwnPath) {
         SCOPED_TRACE(row.open);
         reads = 0;
         document = std::make_unique<CtesserinDoc>(std::make_unique<PictureReadAhead>(formats, Path(row.ahead)));
-        addFormats(document->formats);
+        AddTestFormats(document->formats);
         EXPECT_TRUE(document->OnOpenDocument(Path(row.open)));
         ExpectMessage(row.message);
         EXPECT_EQ(reads, row.reads);

@@ -348,12 +348,8 @@ std::string gif_screen(int width, int height) {
 
 // rgb.tif with fields changed by libtiff, which writes the directory anew.
 std::string rewritten_tiff(const std::function<bool(TIFF*)>& change) {
-    // A file of its own: ctest runs the tests of this file side by side.
-    char pattern[] = "/tmp/tesserin-tiff-XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    if (fd < 0) ADD_FAILURE() << "no temporary file";
-    ::close(fd);
-    const std::string path = pattern;
+    // A file of this process's own: ctest runs each test in a process, side by side.
+    const std::string path = testing::TempDir() + "rewritten-" + std::to_string(::getpid()) + ".tif";
     std::filesystem::copy_file(path_of("rgb.tif"), path, std::filesystem::copy_options::overwrite_existing);
     TIFF* tif = TIFFOpen(path.c_str(), "r+");
     if (!tif || !change(tif) || !TIFFRewriteDirectory(tif)) ADD_FAILURE() << "libtiff cannot rewrite rgb.tif";
