@@ -1,7 +1,13 @@
 #include "framework/Application.h"
 
+#include <unistd.h>
+
 #include <QApplication>
+#include <QByteArray>
+#include <QString>
 #include <cassert>
+#include <cerrno>
+#include <clocale>
 
 #include "framework/CommandIds.h"
 #include "framework/DocTemplate.h"
@@ -16,9 +22,24 @@ namespace framework {
 
 namespace {
 Application* theApp = nullptr;
+
+void WriteQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QString text = qFormatLogMessage(type, context, message);
+    if (text.isNull()) return;
+    const QByteArray line = text.toLocal8Bit() + '\n';
+    for (qsizetype written = 0; written < line.size();) {
+        const ssize_t n =
+            ::write(STDERR_FILENO, line.constData() + written, static_cast<std::size_t>(line.size() - written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        written += n;
+    }
 }
+}  // namespace
 
 Application* AfxGetApp() { return theApp; }
+
+void SendQtMessagesToStandardError() { qInstallMessageHandler(WriteQtMessage); }
 
 CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLineInfo info;
@@ -58,6 +79,11 @@ Application::~Application() {
 }
 
 int Application::Run(int& argc, char** argv) {
+    SendQtMessagesToStandardError();
+    // The Qt application sets the environment's locale as it is made; set
+    // now, before any thread runs, the change happens under none.
+    std::setlocale(LC_ALL, "");
+    InitBeforeToolkit(argc, argv);
     std::unique_ptr<QApplication> qtApp;
     if (!QCoreApplication::instance()) qtApp = std::make_unique<QtApplication>(argc, argv);
     int code = 1;
@@ -67,6 +93,8 @@ int Application::Run(int& argc, char** argv) {
     template_.reset();
     return code != 0 ? code : exitCode;
 }
+
+void Application::InitBeforeToolkit(int, char**) {}
 
 bool Application::InitInstance() { return true; }
 

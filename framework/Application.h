@@ -31,6 +31,12 @@ struct CommandLineInfo {
 // whichever comes first. Other options are ignored, never taken for files.
 CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments);
 
+// Sends Qt's messages, formatted as Qt's own handler does, straight to the
+// standard error descriptor rather than through the C library's stderr
+// stream, which a picture reader points at /dev/null while it decodes (on a
+// thread that may run while Qt starts). Run does it first.
+void SendQtMessagesToStandardError();
+
 class Application : public CommandTarget {
 public:
     // texts: what the framework shows for this program (its title among
@@ -38,11 +44,15 @@ public:
     explicit Application(FrameworkTexts texts);
     ~Application() override;
 
-    // Makes the Qt application (a QtApplication, unless one exists), runs
+    // Sends Qt's messages to standard error, runs InitBeforeToolkit, makes
+    // the Qt application (a QtApplication, unless one exists), runs
     // InitInstance, the event loop until the main window closes, then
     // ExitInstance. Returns the exit code.
     int Run(int& argc, char** argv);
 
+    // For work that needs no toolkit and may overlap its start; argv is the
+    // command line as given, Qt's own options still in it.
+    virtual void InitBeforeToolkit(int argc, char** argv);
     virtual bool InitInstance();
     // Writes the recent-file list. Returns the exit code.
     virtual int ExitInstance();

@@ -1,10 +1,17 @@
 // The framework pieces that need no window: command routing, the
-// recent-file list, the open dialog's filter, the command line.
+// recent-file list, the open dialog's filter, the command line, the way
+// Qt's messages go out.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QtGlobal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "framework/Application.h"
@@ -249,3 +256,26 @@ TEST(CommandLine, OptionsAreNeverFileNamesAndTheFirstRequestWins) {
 }
 
 }  // namespace
+
+TEST(QtMessages, ReachTheDescriptorWhileTheStderrStreamIsSilenced) {
+    char name[] = "/tmp/tesserin-messages-XXXXXX";
+    const int file = ::mkstemp(name);
+    ASSERT_GE(file, 0);
+    const int saved = ::dup(STDERR_FILENO);
+    std::FILE* const savedStream = stderr;
+    std::FILE* const sink = std::fopen("/dev/null", "w");
+    ::dup2(file, STDERR_FILENO);
+    stderr = sink;  // as a picture reader leaves it while it decodes
+    framework::SendQtMessagesToStandardError();
+    qWarning("a message from Qt");
+    qInstallMessageHandler(nullptr);
+    stderr = savedStream;
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    std::fclose(sink);
+    ::close(file);
+    std::ifstream in(name);
+    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::filesystem::remove(name);
+    EXPECT_EQ(written, "a message from Qt\n");
+}
