@@ -1,6 +1,7 @@
 #include "shell/tesserinApp.h"
 
 #include <QApplication>
+#include <algorithm>
 
 #include "document/tesserinDoc.h"
 #include "document/tesserinView.h"
@@ -33,20 +34,41 @@ void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
     argv_ = nullptr;
 }
 
-bool CtesserinApp::InitInstance() {
-    if (!framework::Application::InitInstance()) return false;
-
+void CtesserinApp::ChooseProfile() {
+    if (profileChosen_) return;
+    profileChosen_ = true;
     SetProfileName(settingsPath_.empty() ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
                                                                    shell::Installation())
                                          : settingsPath_);
+}
+
+void CtesserinApp::StartReadAhead(const framework::CommandLineInfo& commandLine) {
+    // The first picture decodes while the toolkit starts and the windows are
+    // made; the first document takes it.
+    readAhead_ = std::make_unique<PictureReadAhead>(PictureFormats(), CtesserinDoc::FirstPicture(commandLine));
+}
+
+void CtesserinApp::InitBeforeToolkit(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Qt takes out its own options (-platform xcb, ...) only when its
+    // application exists; till then an option's value would pass for a file.
+    if (std::any_of(arguments.begin(), arguments.end(),
+                    [](const std::string& argument) { return argument.starts_with('-'); }))
+        return;
+    ChooseProfile();
+    StartReadAhead(framework::ParseCommandLine(arguments));
+}
+
+bool CtesserinApp::InitInstance() {
+    if (!framework::Application::InitInstance()) return false;
+
+    ChooseProfile();
     if (argv_) {
         arguments_.clear();
         for (int i = 1; i < *argc_ && argv_[i]; ++i) arguments_.emplace_back(argv_[i]);
     }
     const framework::CommandLineInfo commandLine = framework::ParseCommandLine(arguments_);
-    // The first picture decodes while the windows are made (begun as soon as
-    // the settings file is known); the first document takes it.
-    readAhead_ = std::make_unique<PictureReadAhead>(PictureFormats(), CtesserinDoc::FirstPicture(commandLine));
+    if (!readAhead_) StartReadAhead(commandLine);
 
     LoadStdProfileSettings(res::kRecentFileCount);
     QApplication::setWindowIcon(shell::ProgramIcon());

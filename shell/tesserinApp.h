@@ -18,6 +18,9 @@ public:
     // An empty settingsPath means the settings file's usual place.
     explicit CtesserinApp(std::string settingsPath = {});
 
+    // Chooses the settings file and starts reading the first picture, unless
+    // the command line holds options (Qt's among them).
+    void InitBeforeToolkit(int argc, char** argv) override;
     bool InitInstance() override;
 
     // The program's command line, read when InitInstance runs: by then the
@@ -34,7 +37,11 @@ public:
     CtesserinView* View() const;
 
 private:
+    void ChooseProfile();
+    void StartReadAhead(const framework::CommandLineInfo& commandLine);
+
     std::string settingsPath_;
+    bool profileChosen_ = false;
     std::vector<std::string> arguments_;
     const int* argc_ = nullptr;
     char** argv_ = nullptr;

@@ -41,9 +41,13 @@ public:
         std::filesystem::remove_all(folder, ec);
     }
 
-    // Makes the application and runs its start-up with these arguments.
+    // Makes the application and runs its start-up with these arguments, as
+    // Run does but for the Qt application, which exists already.
     bool Start(std::vector<std::string> arguments = {}) {
         app = std::make_unique<CtesserinApp>(settings);
+        std::vector<char*> argv{program.data()};
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        app->InitBeforeToolkit(static_cast<int>(argv.size()), argv.data());
         app->SetArguments(std::move(arguments));
         bool started = app->InitInstance();
         QApplication::processEvents();
@@ -69,6 +73,7 @@ public:
 
     CMainFrame* Frame() const { return app->MainFrame(); }
 
+    std::string program = "tesserin";
     std::string folder;
     std::string settings;
     std::unique_ptr<CtesserinApp> app;

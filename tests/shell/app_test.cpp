@@ -342,6 +342,7 @@ TEST_F(AppTest, CommandLineNamesStayBytesAndQtsOwnOptionsAreNoFiles) {
     char* argv[] = {program.data(), option.data(), value.data(), name.data(), nullptr};
     int argc = 4;
     app = std::make_unique<CtesserinApp>(settings);
+    app->InitBeforeToolkit(argc, argv);
     app->SetArguments(argc, argv);
     // What the Qt application does with its own options when it starts.
     argv[1] = argv[3];
