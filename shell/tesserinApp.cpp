@@ -34,14 +34,6 @@ void CtesserinApp::SetArguments(std::vector<std::string> arguments) {
     argv_ = nullptr;
 }
 
-void CtesserinApp::ChooseProfile() {
-    if (profileChosen_) return;
-    profileChosen_ = true;
-    SetProfileName(settingsPath_.empty() ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
-                                                                   shell::Installation())
-                                         : settingsPath_);
-}
-
 void CtesserinApp::StartReadAhead(const framework::CommandLineInfo& commandLine) {
     // The first picture decodes while the toolkit starts and the windows are
     // made; the first document takes it.
@@ -49,20 +41,21 @@ void CtesserinApp::StartReadAhead(const framework::CommandLineInfo& commandLine)
 }
 
 void CtesserinApp::InitBeforeToolkit(int argc, char** argv) {
+    SetProfileName(settingsPath_.empty() ? shell::SettingsFilePath(res::kSettingsFolderName, res::kSettingsFileName,
+                                                                   shell::Installation())
+                                         : settingsPath_);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     // Qt takes out its own options (-platform xcb, ...) only when its
     // application exists; till then an option's value would pass for a file.
     if (std::any_of(arguments.begin(), arguments.end(),
                     [](const std::string& argument) { return argument.starts_with('-'); }))
         return;
-    ChooseProfile();
     StartReadAhead(framework::ParseCommandLine(arguments));
 }
 
 bool CtesserinApp::InitInstance() {
     if (!framework::Application::InitInstance()) return false;
 
-    ChooseProfile();
     if (argv_) {
         arguments_.clear();
         for (int i = 1; i < *argc_ && argv_[i]; ++i) arguments_.emplace_back(argv_[i]);

@@ -19,7 +19,8 @@ public:
     explicit CtesserinApp(std::string settingsPath = {});
 
     // Chooses the settings file and starts reading the first picture, unless
-    // the command line holds options (Qt's among them).
+    // the command line holds options (Qt's among them). Run calls it before
+    // InitInstance, and so must whoever calls InitInstance directly.
     void InitBeforeToolkit(int argc, char** argv) override;
     bool InitInstance() override;
 
@@ -37,11 +38,9 @@ public:
     CtesserinView* View() const;
 
 private:
-    void ChooseProfile();
     void StartReadAhead(const framework::CommandLineInfo& commandLine);
 
     std::string settingsPath_;
-    bool profileChosen_ = false;
     std::vector<std::string> arguments_;
     const int* argc_ = nullptr;
     char** argv_ = nullptr;
