@@ -40,6 +40,9 @@ bool SingleDocTemplate::CreateFrame() {
     FrameWindow* frame = frame_.get();
     document_->SetTitleListener([frame](const std::string& title) { frame->OnUpdateFrameTitle(title); });
     frame_->OnUpdateFrameTitle(document_->GetTitle());
+    // The native window is made now, while the document may still wait for
+    // its file, rather than after it, when showing the frame would.
+    frame_->winId();
     return true;
 }
 
