@@ -266,7 +266,6 @@ TEST(PictureReaders, DecodeLikeTheirOwnLibraries) {
         {"deep12.heic", 24, 0},    {"deep10.avif", 24, 0},
         {"deep12.avif", 24, 0},    {"alpha.heic", 24, 0},
         {"alpha.avif", 24, 0},     {"alpha10.heic", 24, 1},
-        // An odd height: the rows pass splits the picture in two.
         {"odd.avif", 24, 0},
     };
     for (const auto& c : cases) {
