@@ -5,6 +5,7 @@
 #include <future>
 #include <memory>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <libheif/heif.h>
@@ -110,6 +111,17 @@ ColourProfile colour_profile(const heif_image_handle* handle) {
              nclx->color_primary_white_x, nclx->color_primary_white_y};
     }
     return ColourProfile::from_description(p, nclx->transfer_characteristics);
+}
+
+// Runs the work on a thread of its own; with no thread to be had, runs
+// nothing and gives no future, and the caller does the work itself.
+template <class Work>
+std::future<void> beside(Work work) {
+    try {
+        return std::async(std::launch::async, std::move(work));
+    } catch (const std::system_error&) {
+        return {};
+    }
 }
 
 // Value over white with 8-bit alpha, rounded to the nearest.
@@ -219,16 +231,12 @@ void HeifReader::decode(Image& image, std::istream& in) {
     image.create();
     // libde265 decodes on one core; meanwhile the other faults in the picture's
     // fresh pages, which would otherwise cost the rows pass most of its time.
-    std::future<void> touched;
-    try {
-        touched = std::async(std::launch::async, [&image] {
-            std::uint8_t* const pixels = image.bitmap();
-            const std::size_t size = image.image_size();
-            for (std::size_t at = 0; at < size; at += 4096) pixels[at] = 0;
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the rows pass faults the pages in itself.
-    }
+    // Without that thread the rows pass faults the pages in itself.
+    const std::future<void> touched = beside([&image] {
+        std::uint8_t* const pixels = image.bitmap();
+        const std::size_t size = image.image_size();
+        for (std::size_t at = 0; at < size; at += 4096) pixels[at] = 0;
+    });
     heif_image* raw_decoded = nullptr;
     const heif_error decode_error = heif_decode_image(handle.get(), &raw_decoded, heif_colorspace_RGB, chroma, nullptr);
     const std::unique_ptr<heif_image, ReleaseImage> decoded(raw_decoded);
@@ -259,12 +267,7 @@ void HeifReader::decode(Image& image, std::istream& in) {
     };
     // The pass is bound by memory more than by the swap: two cores share it.
     const int half = height / 2;
-    std::future<void> lower;
-    try {
-        lower = std::async(std::launch::async, write_rows, half, height);
-    } catch (const std::system_error&) {
-        // No thread to be had: this one writes every row.
-    }
+    std::future<void> lower = beside([&] { write_rows(half, height); });
     write_rows(0, lower.valid() ? half : height);
     if (lower.valid()) lower.get();
 }
